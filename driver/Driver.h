@@ -1,0 +1,83 @@
+// The application driver: the process-wide settings and values, and every
+// step of the main sequence, built over the platform services so the tests
+// can run it whole with fakes.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "platform/CodePages.h"
+#include "platform/Console.h"
+#include "platform/Files.h"
+#include "platform/Loop.h"
+#include "platform/Output.h"
+#include "platform/Process.h"
+#include "player/UntVideoIF.h"
+#include "script/UntCaptel.h"
+
+struct TSettings {
+  int32_t LineWidth = 79;
+  bool Debug = true;
+  bool ResizeConsole = true;
+  bool DetachConsole = true;
+  bool Screenplay = false;
+};
+
+// The services the driver runs on; main passes the real ones.
+struct TServices {
+  IProcess &Process;
+  IOutput &Output;
+  IConsole &Console;
+  ILoop &Loop;
+  ICodePages &CodePages;
+  IFileSystem &Files;
+};
+
+class TDriver {
+public:
+  explicit TDriver(TServices services);
+  ~TDriver();
+
+  // The whole process: start-up, message loop, shut-down, with the top-level
+  // failure report. Returns the exit code.
+  int Run();
+
+  // Main sequence.
+  void Startup();
+  [[noreturn]] void PrintScreenplay();
+  [[noreturn]] void FatalError(const std::string &message);
+  [[noreturn]] void ShowUsage();
+  void Finalize();
+
+  // Command line.
+  void ParseCommandLine();
+
+  // Console, player, clock and keys.
+  void PrepareConsole();
+  void SelectPlayer();
+  bool TryAMovie();
+  bool TryMPlayer();
+  void RunMessageLoop();
+  void TimerTick();
+  void HandleKey(const TInputRecord &event);
+
+  // Output.
+  void WriteSubtitle(const TText &entry);
+  void WriteLogLine(const std::string &message);
+
+  TServices Services;
+  TSettings Settings;
+  std::string ScriptPath;
+  std::string VideoPath;
+  std::string PlayerCode;
+  std::unique_ptr<TCaptel> Script;
+  TVideoPlayerRef Player;
+  uintptr_t TimerId = 0;
+  TText CurrentEntry;
+  THandle ConsoleInput = 0;
+  bool PlayingStarted = false;
+  double LastPosition = 0;
+  TInputRecord InputEvent;
+  int32_t SpeakerColumn = 0;
+};

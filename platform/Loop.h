@@ -1,0 +1,34 @@
+// Loop service: a timer without a window and the thread's message loop.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+// One message of the loop; on Windows a copy of the MSG fields.
+struct TMessage {
+  void *Window = nullptr;
+  uint32_t Message = 0;
+  uintptr_t WParam = 0;
+  intptr_t LParam = 0;
+  uint32_t Time = 0;
+};
+
+using TTimerProc = std::function<void()>;
+
+class ILoop {
+public:
+  virtual ~ILoop() = default;
+  // A periodic timer with no window; returns its identifier, 0 on failure.
+  // Ticks do not pile up: a late tick is not made up.
+  virtual uintptr_t SetTimer(uint32_t periodMs, TTimerProc proc) = 0;
+  virtual bool KillTimer(uintptr_t id) = 0;
+  // Waits for the next message; 0 for the quit message, -1 on error.
+  virtual int GetMessage(TMessage &message) = 0;
+  virtual void TranslateMessage(const TMessage &message) = 0;
+  // Runs the message's work (a timer tick calls its procedure).
+  virtual void DispatchMessage(const TMessage &message) = 0;
+  virtual void PostQuitMessage(int exitCode) = 0;
+};
+
+std::unique_ptr<ILoop> CreatePlatformLoop();

@@ -1,0 +1,69 @@
+// The loaded subtitle script: header values, the fixed table of timed
+// entries with its playback cursor, and the code-page conversion of texts.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class ICodePages;
+class IFileSystem;
+
+using TLogProc = std::function<void(const std::string &)>;
+
+// One subtitle entry; also the record that NextDue fills.
+struct TText {
+  uint32_t Frame = 0;
+  std::string Text;
+  uint16_t Next = 0;
+};
+
+// One node of the FILE list, newest first.
+struct TTryFile {
+  std::string FileName;
+  TTryFile *Next = nullptr;
+};
+
+class TCaptel {
+public:
+  static constexpr int TableSlots = 10001;
+  static constexpr uint32_t EndMarkerFrame = 1000000;
+
+  // Uses this platform's real code pages and files.
+  explicit TCaptel(TLogProc logProc);
+  TCaptel(TLogProc logProc, ICodePages &codePages, IFileSystem &files);
+  ~TCaptel();
+  TCaptel(const TCaptel &) = delete;
+  TCaptel &operator=(const TCaptel &) = delete;
+
+  void LoadFromFile(const std::string &fileName);
+  void FindVideoFile(std::string &name);
+  void SeekTo(uint32_t frame);
+  void AdvanceTo(double frames, double seconds);
+  bool NextDue(TText &entry);
+
+  // Sets CodePage and ScriptCodePageKind from a CODEPAGE value.
+  void ClassifyCodePage(const std::string &valueText, int32_t number, bool readCleanly);
+  // The stored text as the console should get it.
+  std::string ConvertForConsole(const std::string &storedText);
+
+  std::string ScriptFileName;
+  uint32_t CursorFrame = 0;
+  uint16_t SeekIndex = 0;
+  uint16_t NextIndex = 0;
+  int32_t KeepAhead = 0;
+  int32_t CodePage = 0;
+  int32_t ScriptCodePageKind = 0;
+  int32_t ConsoleCodePageKind = 0;
+  double FrameRate = 0;
+  double LastFrame = 0;
+  std::string Title;
+  TTryFile *VideoFiles = nullptr;
+  uint16_t Count = 0;
+  TText Texts[TableSlots];
+  TLogProc LogProc;
+
+private:
+  ICodePages &FCodePages;
+  IFileSystem &FFiles;
+};

@@ -1,0 +1,65 @@
+#!/usr/bin/env bash
+# Runs every test of the project: installs what is missing, builds and runs
+# the native unit tests and end-to-end tests, the sanitizer build, the Windows
+# build under Wine, and a bounded fuzz run. Exits non-zero on any failure.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=$(nproc 2>/dev/null || echo 2)
+fuzz_seconds=${CUESTRIP_FUZZ_SECONDS:-60}
+
+scripts/install-deps.sh || exit 1
+
+passed=0
+failed=0
+failures=()
+stage() { # stage NAME COMMAND...
+  local name=$1; shift
+  echo "=== $name"
+  if "$@"; then
+    passed=$((passed + 1)); echo "=== $name: passed"
+  else
+    failed=$((failed + 1)); failures+=("$name"); echo "=== $name: FAILED"
+  fi
+}
+
+build() { # build DIR CMAKE-ARGS...
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 \
+    || { cat "$dir.configure.log"; return 1; }
+  cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1 || { tail -n 60 "$dir.build.log"; return 1; }
+}
+
+run_e2e() { # run_e2e FOLDER BUILD-DIR: every *.sh in the folder
+  local folder=$1 dir=$2 ok=0 t
+  for t in "$folder"/*.sh; do
+    [ -e "$t" ] || continue
+    echo "--- $t"
+    CUESTRIP_BUILD="$dir" bash "$t" || { echo "--- $t FAILED"; ok=1; }
+  done
+  return $ok
+}
+
+mkdir -p build
+stage "native build" build build/native
+stage "native unit tests" build/native/cuestrip_tests --gtest_brief=1
+stage "native end-to-end" run_e2e tests/e2e/posix "$root/build/native"
+
+stage "sanitizer build" build build/asan -DCUESTRIP_SANITIZE=ON
+stage "sanitizer unit tests" env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  build/asan/cuestrip_tests --gtest_brief=1
+
+stage "windows build" build build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+export WINEPREFIX="$root/build/wineprefix"
+stage "wine prefix" scripts/wine-prefix.sh "$WINEPREFIX"
+stage "windows unit tests under wine" scripts/wine-run.sh build/win/cuestrip_tests.exe --gtest_brief=1
+stage "windows end-to-end under wine" run_e2e tests/e2e/wine "$root/build/win"
+
+stage "fuzz build" build build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
+stage "fuzz run (${fuzz_seconds}s)" scripts/fuzz.sh build/fuzz "$fuzz_seconds"
+
+wineserver -k >/dev/null 2>&1 || true
+echo
+[ $failed -eq 0 ] || echo "Failed stages: ${failures[*]}"
+echo "$passed passed, $failed failed"
+[ $failed -eq 0 ]
