@@ -1,0 +1,9 @@
+// The player controls this platform serves in-process (the POSIX stand-ins
+// over libmpv), registered in the automation registry at start-up.
+#pragma once
+
+class ILoop;
+
+// Registers this platform's in-process controls; their events are served by
+// `loop` on the main thread. Does nothing where the platform has none.
+void RegisterPlatformControls(ILoop &loop);
