@@ -1,0 +1,64 @@
+// The manual loop of the tests.
+#include "platform/fake/FakeLoop.h"
+
+uintptr_t TFakeLoop::SetTimer(uint32_t periodMs, TTimerProc proc) {
+  Calls.push_back("SetTimer(" + std::to_string(periodMs) + ")");
+  uintptr_t id = FNextId++;
+  Timers[id] = TTimer{periodMs, std::move(proc)};
+  return id;
+}
+
+bool TFakeLoop::KillTimer(uintptr_t id) {
+  Calls.push_back("KillTimer(" + std::to_string(id) + ")");
+  Killed.push_back(id);
+  return Timers.erase(id) > 0;
+}
+
+int TFakeLoop::GetMessage(TMessage &message) {
+  Calls.push_back("GetMessage");
+  message = TMessage{};
+  if (QuitPosted && !FQuitDelivered) {
+    FQuitDelivered = true;
+    message.WParam = static_cast<uintptr_t>(QuitCode);
+    return 0;
+  }
+  if (Messages.empty()) return -1;
+  message = Messages.front();
+  Messages.pop_front();
+  return 1;
+}
+
+void TFakeLoop::TranslateMessage(const TMessage &) { Calls.push_back("TranslateMessage"); }
+
+void TFakeLoop::DispatchMessage(const TMessage &message) {
+  Calls.push_back("DispatchMessage");
+  ++Dispatched;
+  if (message.Message != TimerMessage) return;
+  auto timer = Timers.find(message.WParam);
+  if (timer != Timers.end() && timer->second.Proc) timer->second.Proc();
+}
+
+void TFakeLoop::PostQuitMessage(int exitCode) {
+  Calls.push_back("PostQuitMessage(" + std::to_string(exitCode) + ")");
+  QuitPosted = true;
+  QuitCode = exitCode;
+}
+
+void TFakeLoop::Tick() {
+  // Copy first: a procedure may kill or set timers.
+  std::vector<TTimerProc> procs;
+  for (auto &[id, timer] : Timers)
+    procs.push_back(timer.Proc);
+  for (auto &proc : procs)
+    if (proc) proc();
+}
+
+void TFakeLoop::QueueTicks(int count) {
+  for (int i = 0; i < count; ++i)
+    for (auto &[id, timer] : Timers) {
+      TMessage message;
+      message.Message = TimerMessage;
+      message.WParam = id;
+      Messages.push_back(message);
+    }
+}
