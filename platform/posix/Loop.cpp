@@ -1,0 +1,143 @@
+// The POSIX message loop: GetMessage waits in poll() on a wake pipe with the
+// next timer deadline as its timeout.
+#include <cerrno>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "platform/posix/PosixLoop.h"
+
+namespace {
+
+void MakePipe(int &readEnd, int &writeEnd) {
+  int fds[2];
+  if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
+  readEnd = fds[0];
+  writeEnd = fds[1];
+}
+
+} // namespace
+
+TPosixLoop::TPosixLoop() { MakePipe(FWakeRead, FWakeWrite); }
+
+TPosixLoop::~TPosixLoop() {
+  if (FWakeRead >= 0) close(FWakeRead);
+  if (FWakeWrite >= 0) close(FWakeWrite);
+}
+
+uintptr_t TPosixLoop::SetTimer(uint32_t periodMs, TTimerProc proc) {
+  if (periodMs == 0) periodMs = 1;
+  uintptr_t id = FNextTimerId++;
+  std::chrono::milliseconds period(periodMs);
+  FTimers[id] = TTimer{period, TClock::now() + period, std::move(proc)};
+  return id;
+}
+
+bool TPosixLoop::KillTimer(uintptr_t id) { return FTimers.erase(id) > 0; }
+
+int TPosixLoop::GetMessage(TMessage &message) {
+  for (;;) {
+    message = TMessage{};
+    // The quit message comes ahead of anything else still waiting.
+    if (FQuitPosted) {
+      FQuitPosted = false;
+      message.WParam = static_cast<uintptr_t>(FQuitCode);
+      return 0;
+    }
+    if (TakeWork(message) || TakeDueTimer(message)) return 1;
+    WaitForWake();
+  }
+}
+
+void TPosixLoop::TranslateMessage(const TMessage &) {}
+
+void TPosixLoop::DispatchMessage(const TMessage &message) {
+  if (message.Message == TimerMessage) {
+    auto timer = FTimers.find(message.WParam);
+    if (timer == FTimers.end()) return;   // killed since it was taken
+    TTimerProc proc = timer->second.Proc; // the procedure may kill its timer
+    if (proc) proc();
+  } else if (message.Message == WorkMessage) {
+    std::function<void()> work;
+    {
+      std::lock_guard<std::mutex> lock(FWorkLock);
+      auto taken = FTaken.find(message.WParam);
+      if (taken == FTaken.end()) return;
+      work = std::move(taken->second);
+      FTaken.erase(taken);
+    }
+    if (work) work();
+  }
+}
+
+void TPosixLoop::PostQuitMessage(int exitCode) {
+  FQuitPosted = true;
+  FQuitCode = exitCode;
+}
+
+void TPosixLoop::PostWork(std::function<void()> work) {
+  {
+    std::lock_guard<std::mutex> lock(FWorkLock);
+    FPosted.push_back(std::move(work));
+  }
+  // A full pipe already holds a wake-up, so a failed write loses nothing.
+  char byte = 1;
+  if (FWakeWrite >= 0) (void)!write(FWakeWrite, &byte, 1);
+}
+
+bool TPosixLoop::TakeWork(TMessage &message) {
+  std::lock_guard<std::mutex> lock(FWorkLock);
+  if (FPosted.empty()) return false;
+  uintptr_t id = FNextWorkId++;
+  FTaken[id] = std::move(FPosted.front());
+  FPosted.pop_front();
+  message.Message = WorkMessage;
+  message.WParam = id;
+  return true;
+}
+
+// One message for the timer that is most overdue. Its next tick is one period
+// after the one just missed, or one period from now when a whole period has
+// gone by: late ticks are not made up.
+bool TPosixLoop::TakeDueTimer(TMessage &message) {
+  auto now = TClock::now();
+  auto due = FTimers.end();
+  for (auto it = FTimers.begin(); it != FTimers.end(); ++it)
+    if (it->second.Due <= now && (due == FTimers.end() || it->second.Due < due->second.Due))
+      due = it;
+  if (due == FTimers.end()) return false;
+  TTimer &timer = due->second;
+  timer.Due += timer.Period;
+  if (timer.Due <= now) timer.Due = now + timer.Period;
+  message.Message = TimerMessage;
+  message.WParam = due->first;
+  message.Time = static_cast<uint32_t>(
+      std::chrono::duration_cast<std::chrono::milliseconds>(now.time_since_epoch()).count());
+  return true;
+}
+
+// Sleeps until the next timer is due or another thread posts work. A signal
+// that interrupts the wait just starts the next round of GetMessage.
+void TPosixLoop::WaitForWake() {
+  int timeoutMs = -1;
+  if (!FTimers.empty()) {
+    auto next = FTimers.begin()->second.Due;
+    for (auto &[id, timer] : FTimers)
+      if (timer.Due < next) next = timer.Due;
+    auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - TClock::now()).count();
+    timeoutMs = wait < 0 ? 0 : static_cast<int>(wait);
+  }
+  pollfd wake{FWakeRead, POLLIN, 0};
+  int ready = poll(&wake, FWakeRead >= 0 ? 1 : 0, timeoutMs);
+  if (ready > 0) DrainWakePipe();
+}
+
+void TPosixLoop::DrainWakePipe() {
+  char bytes[64];
+  while (read(FWakeRead, bytes, sizeof bytes) > 0) {
+  }
+}
+
+TPosixLoop *AsPosixLoop(ILoop &loop) { return dynamic_cast<TPosixLoop *>(&loop); }
+
+std::unique_ptr<ILoop> CreatePlatformLoop() { return std::make_unique<TPosixLoop>(); }

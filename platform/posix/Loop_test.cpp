@@ -1,0 +1,134 @@
+// The POSIX loop: timer period, no make-up of late ticks, signals during the
+// wait, work posted from other threads, and the quit message's precedence.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <csignal>
+#include <pthread.h>
+#include <thread>
+#include <vector>
+
+#include "platform/posix/PosixLoop.h"
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+double MsSince(TClock::time_point start) {
+  return std::chrono::duration<double, std::milli>(TClock::now() - start).count();
+}
+
+// Runs the loop until `ticks` timer procedures have run; returns their times.
+std::vector<double> RunTicks(TPosixLoop &loop, uint32_t periodMs, int ticks,
+                             std::function<void(int)> onTick = nullptr) {
+  std::vector<double> times;
+  auto start = TClock::now();
+  loop.SetTimer(periodMs, [&] {
+    times.push_back(MsSince(start));
+    if (onTick) onTick(static_cast<int>(times.size()));
+    if (static_cast<int>(times.size()) == ticks) loop.PostQuitMessage(0);
+  });
+  TMessage message;
+  while (loop.GetMessage(message) > 0)
+    loop.DispatchMessage(message);
+  return times;
+}
+
+} // namespace
+
+TEST(PosixLoop, TicksAtItsPeriod) {
+  TPosixLoop loop;
+  auto times = RunTicks(loop, 40, 10);
+  ASSERT_EQ(times.size(), 10u);
+  EXPECT_GE(times.front(), 38);
+  EXPECT_GE(times.back(), 390);
+  EXPECT_LE(times.back(), 650);
+}
+
+TEST(PosixLoop, LateTicksAreNotMadeUp) {
+  TPosixLoop loop;
+  // The second tick takes five periods; the ticks it missed must not come
+  // in a burst afterwards.
+  auto times = RunTicks(loop, 30, 5, [](int n) {
+    if (n == 2) std::this_thread::sleep_for(milliseconds(150));
+  });
+  ASSERT_EQ(times.size(), 5u);
+  EXPECT_GE(times[3] - times[1], 150);
+  EXPECT_GE(times[4] - times[3], 20) << "a missed tick was made up";
+}
+
+namespace {
+void IgnoreSignal(int) {}
+} // namespace
+
+TEST(PosixLoop, SignalDuringTheWaitDoesNotEndIt) {
+  struct sigaction action {};
+  struct sigaction previous {};
+  action.sa_handler = IgnoreSignal; // no SA_RESTART: poll fails with EINTR
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGUSR1, &action, &previous);
+
+  TPosixLoop loop;
+  loop.SetTimer(150, [] {});
+  pthread_t self = pthread_self();
+  std::thread interrupter([self] {
+    for (int i = 0; i < 3; ++i) {
+      std::this_thread::sleep_for(milliseconds(30));
+      pthread_kill(self, SIGUSR1);
+    }
+  });
+  auto start = TClock::now();
+  TMessage message;
+  int result = loop.GetMessage(message);
+  double waited = MsSince(start);
+  interrupter.join();
+  sigaction(SIGUSR1, &previous, nullptr);
+
+  EXPECT_EQ(result, 1);
+  EXPECT_EQ(message.Message, TPosixLoop::TimerMessage);
+  EXPECT_GE(waited, 140);
+}
+
+TEST(PosixLoop, PostedWorkWakesTheLoopAndRunsOnItsThread) {
+  TPosixLoop loop;
+  std::thread::id ranOn;
+  std::thread poster([&] {
+    std::this_thread::sleep_for(milliseconds(30));
+    loop.PostWork([&] {
+      ranOn = std::this_thread::get_id();
+      loop.PostQuitMessage(0);
+    });
+  });
+  auto start = TClock::now();
+  TMessage message;
+  while (loop.GetMessage(message) > 0)
+    loop.DispatchMessage(message);
+  poster.join();
+  EXPECT_EQ(ranOn, std::this_thread::get_id());
+  EXPECT_LT(MsSince(start), 1000);
+}
+
+TEST(PosixLoop, QuitComesAheadOfADueTick) {
+  TPosixLoop loop;
+  int ticks = 0;
+  loop.SetTimer(1, [&] { ++ticks; });
+  std::this_thread::sleep_for(milliseconds(5));
+  loop.PostQuitMessage(3);
+  TMessage message;
+  EXPECT_EQ(loop.GetMessage(message), 0);
+  EXPECT_EQ(message.WParam, 3u);
+  EXPECT_EQ(ticks, 0);
+}
+
+TEST(PosixLoop, KilledTimerDispatchesNothing) {
+  TPosixLoop loop;
+  int ticks = 0;
+  uintptr_t id = loop.SetTimer(5, [&] { ++ticks; });
+  TMessage message;
+  ASSERT_EQ(loop.GetMessage(message), 1);
+  EXPECT_TRUE(loop.KillTimer(id));
+  loop.DispatchMessage(message);
+  EXPECT_EQ(ticks, 0);
+  EXPECT_FALSE(loop.KillTimer(id));
+}
