@@ -1,0 +1,136 @@
+// TAMovie: every operation as get, put and method calls on the ActiveMovie
+// control; positions in seconds are converted with the script's frame rate.
+#include "player/UntIFAMovie.h"
+
+#include <cmath>
+
+#include "platform/Errors.h"
+#include "player/AutomationPlatform.h"
+#include "player/SeekRule.h"
+
+namespace {
+
+void Put(const TVariant &player, const char *name, const TVariant &value) {
+  InvokeMember(player, name, ikPut, &value, nullptr);
+}
+
+TVariant Get(const TVariant &player, const char *name) {
+  TVariant result;
+  InvokeMember(player, name, ikGet, nullptr, &result);
+  return result;
+}
+
+void Call(const TVariant &player, const char *name) {
+  InvokeMember(player, name, ikMethod, nullptr, nullptr);
+}
+
+// The control's "currentstate" numbers as playback states.
+int32_t StateOfCurrentState(int32_t state) {
+  switch (state) {
+  case 0: return vsStopped;   // stopped
+  case 1: return vsPaused;    // paused
+  case 2: return vsPlaying;   // running
+  default: return vsNotReady; // no media (-1), unknown
+  }
+}
+
+[[noreturn]] void RaiseInvalidOperation() { Raise(EVariantError("Invalid variant operation")); }
+
+// Compares a value with the integer 0 whatever numeric type it comes in; a
+// text counts by the number it reads as.
+bool EqualsZero(const TVariant &value) {
+  switch (value.VType) {
+  case varEmpty: return true;
+  case varSmallint:
+  case varInteger:
+  case varShortInt:
+  case varByte:
+  case varWord:
+  case varLongWord:
+  case varInt64:
+  case varBoolean:
+  case varCurrency: return value.IntValue == 0;
+  case varSingle:
+  case varDouble:
+  case varDate: return value.DoubleValue == 0;
+  case varOleStr: {
+    TVariant number;
+    if (!PlatformChangeType(value, varDouble, number)) RaiseInvalidOperation();
+    return number.DoubleValue == 0;
+  }
+  default: RaiseInvalidOperation();
+  }
+}
+
+// Seconds times the frame rate, truncated toward zero to a whole 32-bit frame
+// number. Values no frame number can hold are pinned to the nearest one.
+double WholeFrames(double frames) {
+  if (std::isnan(frames)) return 0;
+  if (frames >= 2147483647.0) return 2147483647.0;
+  if (frames <= -2147483648.0) return -2147483648.0;
+  return std::trunc(frames);
+}
+
+} // namespace
+
+TAMovie::TAMovie(double frameRate) : FAvailable(true) {
+  try {
+    FPlayer = TVariant::Object(CreateAutomationObject("AMovie.ActiveMovie Control"));
+  } catch (...) {
+    // Whatever went wrong, the player is simply not available.
+    FPlayer = TVariant::Null();
+    FAvailable = false;
+  }
+  FFrameRate = frameRate;
+}
+
+bool TAMovie::InSecondsMode() { return EqualsZero(Get(FPlayer, "DisplayMode")); }
+
+double TAMovie::GetPosition() {
+  double position = VariantToDouble(Get(FPlayer, "CurrentPosition"));
+  if (InSecondsMode()) return WholeFrames(position * FFrameRate);
+  return position;
+}
+
+void TAMovie::SetPosition(double position) {
+  if (InSecondsMode()) {
+    double seconds = position / FFrameRate;
+    // With a frame rate of 0 a frame number names no time: rather than hand
+    // the control an infinite or undefined position, it stays where it is.
+    if (!std::isfinite(seconds)) return;
+    Put(FPlayer, "CurrentPosition", TVariant::Double(seconds));
+  } else {
+    double frames = position; // our own copy: a value written back is dropped
+    Put(FPlayer, "CurrentPosition", TVariant::DoubleByRef(frames));
+  }
+}
+
+std::string TAMovie::GetFileName() { return VariantToString(Get(FPlayer, "FileName")); }
+
+void TAMovie::SetFileName(const std::string &name) {
+  std::string copy = name;
+  Put(FPlayer, "FileName", TVariant::StringByRef(copy));
+}
+
+int32_t TAMovie::GetState() {
+  return StateOfCurrentState(VariantToInteger(Get(FPlayer, "currentstate")));
+}
+
+// Playback begins only if the control starts it once "FileName" is set;
+// otherwise with the first Play.
+void TAMovie::Start() { Put(FPlayer, "FullScreenMode", TVariant::Boolean(false)); }
+
+void TAMovie::Close() { FPlayer = TVariant::Null(); }
+
+bool TAMovie::IsAvailable() { return FAvailable; }
+
+void TAMovie::Play() {
+  Put(FPlayer, "FullScreenMode", TVariant::Boolean(false));
+  Call(FPlayer, "Run");
+}
+
+void TAMovie::Stop() { Call(FPlayer, "Stop"); }
+
+void TAMovie::Pause() { Call(FPlayer, "Pause"); }
+
+void TAMovie::Seek(int32_t direction, double amount) { SeekRelative(*this, direction, amount); }

@@ -1,0 +1,88 @@
+// TMPlayer: every operation as get, put and method calls on the MCI
+// multimedia control, which is asked to count in frames.
+#include "player/UntIFMPlayer.h"
+
+#include "player/SeekRule.h"
+
+std::string MCIDeviceType;
+
+namespace {
+
+constexpr int32_t MciFormatFrames = 3;
+
+void Put(const TVariant &player, const char *name, const TVariant &value) {
+  InvokeMember(player, name, ikPut, &value, nullptr);
+}
+
+TVariant Get(const TVariant &player, const char *name) {
+  TVariant result;
+  InvokeMember(player, name, ikGet, nullptr, &result);
+  return result;
+}
+
+// The control's "mode" numbers as playback states.
+int32_t StateOfMode(int32_t mode) {
+  switch (mode) {
+  case 525: return vsStopped; // stopped
+  case 526: return vsPlaying; // playing
+  case 528: return vsStopped; // seeking
+  case 529: return vsPaused;  // paused
+  case 530: return vsStopped; // open and ready
+  default: return vsNotReady; // not ready (524), recording (527), unknown
+  }
+}
+
+} // namespace
+
+TMPlayer::TMPlayer(double frameRate) : FAvailable(true) {
+  try {
+    FPlayer = TVariant::Object(CreateAutomationObject("MCI.MMControl"));
+  } catch (...) {
+    // Whatever went wrong, the player is simply not available.
+    FPlayer = TVariant::Null();
+    FAvailable = false;
+  }
+  FFrameRate = frameRate;
+}
+
+double TMPlayer::GetPosition() {
+  // The time format is set before every use of "Position": the control may
+  // have been switched by someone else.
+  Put(FPlayer, "TimeFormat", TVariant::Integer(MciFormatFrames));
+  return VariantToDouble(Get(FPlayer, "Position"));
+}
+
+void TMPlayer::SetPosition(double position) {
+  Put(FPlayer, "TimeFormat", TVariant::Integer(MciFormatFrames));
+  double frames = position; // our own copy: a value written back is dropped
+  Put(FPlayer, "Position", TVariant::DoubleByRef(frames));
+}
+
+std::string TMPlayer::GetFileName() { return VariantToString(Get(FPlayer, "FileName")); }
+
+void TMPlayer::SetFileName(const std::string &name) {
+  std::string copy = name;
+  Put(FPlayer, "FileName", TVariant::StringByRef(copy));
+}
+
+int32_t TMPlayer::GetState() { return StateOfMode(VariantToInteger(Get(FPlayer, "mode"))); }
+
+void TMPlayer::Start() {
+  // The device type goes by reference to the setting itself, so a value the
+  // control writes back replaces it.
+  if (!MCIDeviceType.empty()) Put(FPlayer, "DeviceType", TVariant::StringByRef(MCIDeviceType));
+  Put(FPlayer, "Command", TVariant::String("open"));
+  Put(FPlayer, "Command", TVariant::String("play"));
+}
+
+void TMPlayer::Close() { FPlayer = TVariant::Null(); }
+
+bool TMPlayer::IsAvailable() { return FAvailable; }
+
+void TMPlayer::Play() { Put(FPlayer, "Command", TVariant::String("play")); }
+
+void TMPlayer::Stop() { Put(FPlayer, "Command", TVariant::String("stop")); }
+
+void TMPlayer::Pause() { Put(FPlayer, "Command", TVariant::String("pause")); }
+
+void TMPlayer::Seek(int32_t direction, double amount) { SeekRelative(*this, direction, amount); }

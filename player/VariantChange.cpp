@@ -1,0 +1,171 @@
+// The portable change-type step: converts a result variant to double, 32-bit
+// integer or string the way VariantChangeTypeEx does with the user's default
+// locale, for the types a control can hand back.
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <string>
+
+#include "player/AutomationPlatform.h"
+
+namespace {
+
+std::string Trimmed(const std::string &text) {
+  size_t first = text.find_first_not_of(" \t\r\n");
+  if (first == std::string::npos) return "";
+  size_t last = text.find_last_not_of(" \t\r\n");
+  return text.substr(first, last - first + 1);
+}
+
+// A decimal number with optional sign, fraction and exponent; nothing else.
+bool ParseNumber(const std::string &text, double &number) {
+  std::string body = Trimmed(text);
+  bool negative = false;
+  if (!body.empty() && (body[0] == '+' || body[0] == '-')) {
+    negative = body[0] == '-';
+    body.erase(0, 1);
+  }
+  if (body.empty() || !(std::isdigit(static_cast<unsigned char>(body[0])) || body[0] == '.'))
+    return false;
+  const char *end = body.data() + body.size();
+  auto [rest, error] = std::from_chars(body.data(), end, number, std::chars_format::general);
+  if (error != std::errc() || rest != end || !std::isfinite(number)) return false;
+  if (negative) number = -number;
+  return true;
+}
+
+bool RoundToInteger(double value, int64_t &integer) {
+  double rounded = std::nearbyint(value);
+  if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) return false;
+  integer = static_cast<int64_t>(rounded);
+  return true;
+}
+
+std::string FormatFloat(double value, int digits) {
+  char buffer[64];
+  std::snprintf(buffer, sizeof buffer, "%.*G", digits, value);
+  return buffer;
+}
+
+std::string FormatCurrency(int64_t scaled) {
+  std::string text = std::to_string(scaled < 0 ? -scaled : scaled);
+  if (text.size() < 5) text.insert(0, 5 - text.size(), '0');
+  text.insert(text.size() - 4, ".");
+  while (text.back() == '0')
+    text.pop_back();
+  if (text.back() == '.') text.pop_back();
+  return scaled < 0 ? "-" + text : text;
+}
+
+// Days since 30 December 1899 with the time of day as the fraction, written
+// month/day/year and a 12-hour clock; the date or the time is left out when
+// it is zero.
+std::string FormatDate(double value) {
+  double days = std::floor(value);
+  double fraction = std::fabs(value - days);
+  if (value < 0 && fraction != 0) days += 1; // negative dates count the time forwards
+  int64_t seconds = static_cast<int64_t>(std::llround(fraction * 86400.0));
+  if (seconds >= 86400) seconds = 86399;
+  // Civil date from the day count (days from 1970-01-01 is day - 25569).
+  int64_t z = static_cast<int64_t>(days) - 25569 + 719468;
+  int64_t era = (z >= 0 ? z : z - 146096) / 146097;
+  int64_t doe = z - era * 146097;
+  int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+  int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+  int64_t mp = (5 * doy + 2) / 153;
+  int64_t day = doy - (153 * mp + 2) / 5 + 1;
+  int64_t month = mp < 10 ? mp + 3 : mp - 9;
+  int64_t year = yoe + era * 400 + (month <= 2);
+  char buffer[64];
+  std::string text;
+  if (days != 0) {
+    std::snprintf(buffer, sizeof buffer, "%lld/%lld/%lld", static_cast<long long>(month),
+                  static_cast<long long>(day), static_cast<long long>(year));
+    text = buffer;
+  }
+  if (seconds != 0 || days == 0) {
+    int64_t hour = seconds / 3600;
+    std::snprintf(buffer, sizeof buffer, "%lld:%02lld:%02lld %s",
+                  static_cast<long long>(hour % 12 == 0 ? 12 : hour % 12),
+                  static_cast<long long>(seconds / 60 % 60), static_cast<long long>(seconds % 60),
+                  hour < 12 ? "AM" : "PM");
+    text += (text.empty() ? "" : " ") + std::string(buffer);
+  }
+  return text;
+}
+
+// Every convertible variant reduced to one number or one text.
+bool AsNumber(const TVariant &value, double &number, bool &exactInteger) {
+  exactInteger = false;
+  switch (value.VType) {
+  case varEmpty:
+    number = 0;
+    exactInteger = true;
+    return true;
+  case varSmallint:
+  case varInteger:
+  case varShortInt:
+  case varByte:
+  case varWord:
+  case varLongWord:
+  case varInt64:
+  case varBoolean:
+    number = static_cast<double>(value.IntValue);
+    exactInteger = true;
+    return true;
+  case varSingle:
+  case varDouble:
+  case varDate: number = value.DoubleValue; return true;
+  case varCurrency: number = static_cast<double>(value.IntValue) / 10000.0; return true;
+  case varOleStr: return ParseNumber(value.StringValue, number);
+  default: return false;
+  }
+}
+
+bool AsString(const TVariant &value, std::string &text) {
+  switch (value.VType) {
+  case varEmpty: text.clear(); return true;
+  case varSmallint:
+  case varInteger:
+  case varShortInt:
+  case varByte:
+  case varWord:
+  case varLongWord:
+  case varInt64:
+  case varBoolean: text = std::to_string(value.IntValue); return true;
+  case varSingle: text = FormatFloat(value.DoubleValue, 7); return true;
+  case varDouble: text = FormatFloat(value.DoubleValue, 15); return true;
+  case varCurrency: text = FormatCurrency(value.IntValue); return true;
+  case varDate: text = FormatDate(value.DoubleValue); return true;
+  case varOleStr: text = value.StringValue; return true;
+  default: return false;
+  }
+}
+
+} // namespace
+
+bool PortableChangeType(const TVariant &value, uint16_t varType, TVariant &converted) {
+  if (varType == varOleStr) {
+    std::string text;
+    if (!AsString(value, text)) return false;
+    converted = TVariant::String(text);
+    return true;
+  }
+  double number = 0;
+  bool exactInteger = false;
+  if (!AsNumber(value, number, exactInteger)) return false;
+  if (varType == varDouble) {
+    converted = TVariant::Double(number);
+    return true;
+  }
+  if (varType != varInteger) return false;
+  int64_t integer = 0;
+  if (exactInteger) {
+    if (number < -2147483648.0 || number > 2147483647.0) return false;
+    integer = static_cast<int64_t>(number);
+  } else if (!RoundToInteger(number, integer)) {
+    return false;
+  }
+  converted = TVariant::Integer(static_cast<int32_t>(integer));
+  return true;
+}
