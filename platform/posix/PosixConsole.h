@@ -1,0 +1,60 @@
+// The console service over the terminal the program runs in: no new console
+// window, title and size through xterm control sequences, raw key input.
+#pragma once
+
+#include <string>
+#include <termios.h>
+
+#include "platform/Console.h"
+#include "platform/posix/KeyDecoder.h"
+#include "platform/posix/TerminalRestore.h"
+
+class TPosixConsole : public IConsole {
+public:
+  // The largest-window question waits this long for the terminal's answer.
+  static constexpr int ReportWaitMs = 100;
+
+  TPosixConsole(int inputFd, int outputFd);
+  ~TPosixConsole() override;
+
+  bool FreeConsole() override;
+  bool AllocConsole() override;
+  THandle GetStdHandle(TStdHandle which) override;
+  bool SetConsoleTitle(const std::string &title) override;
+  bool GetScreenBufferInfo(THandle output, TScreenBufferInfo &info) override;
+  TCoord GetLargestWindowSize(THandle output) override;
+  bool SetScreenBufferSize(THandle output, TCoord size) override;
+  bool SetWindowInfo(THandle output, bool absolute, const TSmallRect &window) override;
+  uint32_t GetOutputCP() override;
+  bool SetCursorInfo(THandle output, uint32_t size, bool visible) override;
+  uint32_t GetLastError() override;
+  bool PeekInput(THandle input, TInputRecord &event, uint32_t &count) override;
+  bool ReadInput(THandle input, TInputRecord &event, uint32_t &count) override;
+
+  // Undoes every change made to the terminal; also done on destruction.
+  void Restore();
+
+private:
+  bool OutputIsTerminal() const;
+  bool SameTerminal() const;
+  bool ReadWindowSize(TCoord &size);
+  void EnterRawMode();
+  bool Resize(TCoord size);
+  bool Send(const std::string &sequence);
+  bool Fail(int error);
+  // Reads what the input has without waiting, or waits up to `waitMs`.
+  void ReadAvailable(int waitMs);
+  void RecordChanges();
+
+  int FInputFd;
+  int FOutputFd;
+  uint32_t FLastError = 0;
+  TKeyDecoder FDecoder;
+  bool FInputEnded = false;
+
+  TTerminalChanges FChanges;
+  bool FTitleSaved = false;
+  bool FCursorHidden = false;
+  bool FResized = false;
+  TCoord FStartSize;
+};

@@ -1,0 +1,23 @@
+// Puts the terminal back as the program found it on every way out: normal
+// end, an uncaught failure, exit() and the signals SIGINT, SIGTERM, SIGHUP.
+#pragma once
+
+#include <string>
+#include <termios.h>
+
+// What must be undone. The console keeps this up to date as it changes the
+// terminal; restoring applies it once.
+struct TTerminalChanges {
+  int InputFd = -1;
+  bool InputModeChanged = false;
+  termios SavedInputMode{};
+  int OutputFd = -1;
+  // Control sequences that undo the output side (cursor, size, title).
+  std::string UndoSequence;
+};
+
+// Records the changes to undo; installs the exit and signal hooks the first
+// time. Safe against the signals arriving while it runs.
+void RecordTerminalChanges(const TTerminalChanges &changes);
+// Undoes the recorded changes now (once) and forgets them.
+void RestoreTerminal();
