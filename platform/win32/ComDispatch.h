@@ -2,8 +2,9 @@
 // object, and the conversions between our variants and real VARIANTs/BSTRs.
 #pragma once
 
-#include <oleauto.h>
 #include <windows.h>
+
+#include <oleauto.h>
 
 #include <memory>
 #include <string>
