@@ -8,6 +8,8 @@
 
 class ICodePages;
 class IFileSystem;
+class TLineReader;
+class TFields;
 
 using TLogProc = std::function<void(const std::string &)>;
 
@@ -63,7 +65,21 @@ public:
   TText Texts[TableSlots];
   TLogProc LogProc;
 
+  // Subtitle entries the table has room for; the end marker takes one more.
+  static constexpr int MaxEntries = TableSlots - 2;
+
 private:
+  void ReadBlock(TLineReader &reader);
+  void ReadHeadBlock(TLineReader &reader);
+  void ApplyDirective(const std::string &key, const std::string &value);
+  void ReadTextBlock(TLineReader &reader, const TFields &fields);
+  static void SkipBlock(TLineReader &reader);
+  // True when slot `index` is the end of the list: the end marker, or slot 0
+  // before anything was loaded.
+  bool IsListEnd(uint16_t index) const;
+
   ICodePages &FCodePages;
   IFileSystem &FFiles;
+  // T blocks beyond the table's room, counted while loading.
+  int FDroppedEntries = 0;
 };

@@ -1,0 +1,23 @@
+// An in-memory file system for the tests: files by name, directories, and
+// injected I/O errors.
+#pragma once
+
+#include <map>
+#include <set>
+#include <string>
+
+#include "platform/Files.h"
+
+class TFakeFiles : public IFileSystem {
+public:
+  void Add(const std::string &name, const std::string &bytes) { Files[name] = bytes; }
+  bool FileExists(const std::string &name) override;
+  // Raises EInOutError: the injected error number for the name, 5 for a
+  // directory, 2 for a name that is not there.
+  std::string ReadAll(const std::string &name) override;
+
+  std::map<std::string, std::string> Files;
+  std::set<std::string> Directories;
+  std::map<std::string, int> Errors;
+  int Reads = 0;
+};
