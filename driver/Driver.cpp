@@ -1,0 +1,55 @@
+// The driver object: the whole process from start-up to finalisation, with
+// the top-level handler that reports any failure nothing else caught.
+#include "driver/Driver.h"
+
+#include "driver/FailureReport.h"
+#include "platform/Errors.h"
+#include "player/UntIFMPlayer.h"
+
+TDriver::TDriver(TServices services) : Services(services) {}
+
+TDriver::~TDriver() = default;
+
+int TDriver::Run() {
+  int exitCode = 0;
+  std::string report;
+  try {
+    Startup();
+    RunMessageLoop();
+    Services.Loop.KillTimer(TimerId);
+    Script.reset();
+  } catch (const TProcessEnd &end) {
+    exitCode = end.ExitCode;
+  } catch (const Exception &error) {
+    report = FailureReport(error);
+    exitCode = 1;
+  } catch (const std::exception &error) {
+    report = FailureReport(error);
+    exitCode = 1;
+  }
+  if (!report.empty()) {
+    // The stream that failed may fail again; the exit code tells the story.
+    try {
+      Services.Output.WriteLine(report);
+    } catch (...) {
+    }
+  }
+  Finalize();
+  // Lines still buffered for a file or pipe go out now; if they cannot, the
+  // run did not succeed.
+  try {
+    Services.Output.Flush();
+  } catch (...) {
+    if (exitCode == 0) exitCode = 1;
+  }
+  return exitCode;
+}
+
+void TDriver::Finalize() {
+  CurrentEntry.Text.clear();
+  VideoPath.clear();
+  ScriptPath.clear();
+  PlayerCode.clear();
+  Player.Clear();
+  MCIDeviceType.clear();
+}

@@ -1,0 +1,57 @@
+// The start-up sequence and the three early endings: the screenplay, the
+// fatal error and the usage text.
+#include "driver/Driver.h"
+
+#include "platform/Errors.h"
+
+namespace {
+
+constexpr uint32_t TimerPeriodMs = 180;
+
+} // namespace
+
+void TDriver::Startup() {
+  ParseCommandLine();
+  Script = std::make_unique<TCaptel>([this](const std::string &message) { WriteLogLine(message); },
+                                     Services.CodePages, Services.Files);
+  Script->LoadFromFile(ScriptPath);
+  // The command line's video file wins; the script is asked only without one.
+  if (VideoPath.empty()) Script->FindVideoFile(VideoPath);
+  if (VideoPath.empty()) FatalError("video file not specified");
+  if (Settings.Screenplay) PrintScreenplay();
+  PrepareConsole();
+  SelectPlayer();
+  PlayingStarted = false;
+  SpeakerColumn = 0;
+  TimerId = Services.Loop.SetTimer(TimerPeriodMs, [this] { TimerTick(); });
+}
+
+void TDriver::PrintScreenplay() {
+  Script->SeekTo(0);
+  Script->AdvanceTo(Script->LastFrame, 0);
+  while (Script->NextDue(CurrentEntry))
+    WriteSubtitle(CurrentEntry);
+  throw TProcessEnd{0};
+}
+
+void TDriver::FatalError(const std::string &message) {
+  WriteLogLine("Fatal error: " + message);
+  ShowUsage();
+}
+
+void TDriver::ShowUsage() {
+  IOutput &out = Services.Output;
+  out.WriteLine("Usage: " + Services.Process.ProgramPath() + " <subtitlefile> [<videofile>]");
+  out.WriteLine("<file> is a subtitle-definiton file with full path.");
+  out.WriteLine("<movie file> may be omitted, if the subtitle-definition file contains\r\n"
+                "\tthis information.");
+  out.WriteLine(" If movie-file is specified both places, then the cmd-line argument\r\n"
+                "\ttakes precedence.");
+  out.WriteLine("");
+  out.WriteLine("Press ENTER to conitnue...");
+  // The user reads the text before the window may close; anything still
+  // buffered for a file or pipe goes out before the wait.
+  out.Flush();
+  Services.Process.ReadLine();
+  throw TProcessEnd{1};
+}
