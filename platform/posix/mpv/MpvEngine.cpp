@@ -1,0 +1,233 @@
+// The libmpv player behind both stand-in controls. Events are handled on the
+// main thread only; mpv's wakeup callback just asks the loop to drain them.
+#include "platform/posix/mpv/MpvEngine.h"
+
+#include <chrono>
+#include <clocale>
+#include <cmath>
+#include <cstdio>
+#include <mpv/client.h>
+#include <vector>
+
+#include "platform/posix/PosixLoop.h"
+
+std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop) {
+  // mpv refuses to start unless numbers are read and written the C way.
+  std::setlocale(LC_NUMERIC, "C");
+  std::shared_ptr<TMpvEngine> engine(new TMpvEngine(loop));
+  engine->FSelf = engine;
+  mpv_handle *handle = mpv_create();
+  if (!handle) throw TEngineError{"mpv could not be created"};
+  engine->FHandle = handle;
+  // The user's mpv.conf (and MPV_HOME) apply, as a control honours its
+  // system's settings; the rest makes mpv behave like a control: it waits
+  // with no file, stays on the last frame, seeks exactly, and leaves the
+  // keys to the program.
+  const char *options[][2] = {{"config", "yes"},
+                              {"idle", "yes"},
+                              {"keep-open", "yes"},
+                              {"input-default-bindings", "no"},
+                              {"hr-seek", "yes"}};
+  for (auto &option : options)
+    mpv_set_option_string(handle, option[0], option[1]);
+  int status = mpv_initialize(handle);
+  if (status < 0) throw TEngineError{std::string("mpv: ") + mpv_error_string(status)};
+  mpv_set_wakeup_callback(handle, OnWakeup, engine.get());
+  return engine;
+}
+
+TMpvEngine::TMpvEngine(TPosixLoop *loop) : FLoop(loop) {}
+
+TMpvEngine::~TMpvEngine() {
+  if (!FHandle) return;
+  mpv_set_wakeup_callback(FHandle, nullptr, nullptr);
+  mpv_terminate_destroy(FHandle);
+}
+
+// Runs on one of mpv's threads: no mpv call here, only a note to the loop.
+void TMpvEngine::OnWakeup(void *data) {
+  auto *engine = static_cast<TMpvEngine *>(data);
+  if (!engine->FLoop || engine->FDrainPosted.exchange(true)) return;
+  std::weak_ptr<TMpvEngine> self = engine->FSelf;
+  engine->FLoop->PostWork([self] {
+    if (auto live = self.lock()) {
+      live->FDrainPosted = false;
+      live->DrainEvents();
+    }
+  });
+}
+
+void TMpvEngine::Load(const std::string &fileName, bool autoPlay) {
+  DrainEvents(); // the end of an earlier file must not count against this one
+  FFileName = fileName;
+  FLoading = true;
+  FFileLoaded = FReady = FStopped = false;
+  FLoadError.clear();
+  FPendingSeek.reset();
+  SetFlag("pause", !autoPlay);
+  const char *args[] = {"loadfile", fileName.c_str(), nullptr};
+  int status = mpv_command(FHandle, args);
+  if (status < 0) {
+    FLoading = false;
+    FLoadError = "Cannot play " + fileName + ": " + mpv_error_string(status);
+  }
+}
+
+void TMpvEngine::RequireFile() {
+  DrainEvents();
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(LoadWaitSeconds);
+  while (FLoading && !FReady && FLoadError.empty() && !FShutDown) {
+    double left =
+        std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count();
+    if (left <= 0) Fail("Timed out loading " + FFileName);
+    mpv_event *event = mpv_wait_event(FHandle, left);
+    if (event->event_id != MPV_EVENT_NONE) Handle(*event);
+  }
+  if (!FLoadError.empty()) Fail(FLoadError);
+  if (!FReady) Fail(FFileName.empty() ? "No file is open" : "Cannot play " + FFileName);
+}
+
+TEngineState TMpvEngine::State() {
+  DrainEvents();
+  if (!FReady) return TEngineState::NotReady;
+  // At the end, keep-open holds the last frame paused: that is stopped.
+  if (FStopped || GetFlag("eof-reached", false)) return TEngineState::Stopped;
+  return GetFlag("pause", false) ? TEngineState::Paused : TEngineState::Playing;
+}
+
+double TMpvEngine::Time() {
+  DrainEvents();
+  if (!FLoadError.empty()) Fail(FLoadError);
+  if (!FReady) return FPendingSeek.value_or(0);
+  double seconds = 0;
+  if (mpv_get_property(FHandle, "time-pos", MPV_FORMAT_DOUBLE, &seconds) < 0) return 0;
+  return seconds;
+}
+
+double TMpvEngine::FrameRate() {
+  RequireFile();
+  double fps = 0;
+  if (mpv_get_property(FHandle, "container-fps", MPV_FORMAT_DOUBLE, &fps) >= 0 && fps > 0)
+    return fps;
+  if (mpv_get_property(FHandle, "estimated-vf-fps", MPV_FORMAT_DOUBLE, &fps) >= 0 && fps > 0)
+    return fps;
+  Fail(FFileName + " has no video frame rate");
+}
+
+void TMpvEngine::SeekTo(double seconds) {
+  DrainEvents();
+  if (!FLoadError.empty()) Fail(FLoadError);
+  if (!(seconds > 0)) seconds = 0; // also NaN
+  if (!FFileLoaded) {
+    FPendingSeek = seconds;
+    return;
+  }
+  char text[64];
+  std::snprintf(text, sizeof text, "%.6f", seconds);
+  Command({"seek", text, "absolute+exact"});
+}
+
+void TMpvEngine::Play() {
+  DrainEvents();
+  if (!FLoadError.empty()) Fail(FLoadError);
+  FStopped = false;
+  SetFlag("pause", false);
+}
+
+void TMpvEngine::Pause() {
+  DrainEvents();
+  if (!FLoadError.empty()) Fail(FLoadError);
+  SetFlag("pause", true);
+}
+
+// mpv's own stop would unload the file and lose the position, so a stop is
+// a pause at the start with the engine's own stopped flag.
+void TMpvEngine::Stop() {
+  Pause();
+  SeekTo(0);
+  FStopped = true;
+}
+
+void TMpvEngine::SetFullScreen(bool on) { SetFlag("fullscreen", on); }
+
+void TMpvEngine::DrainEvents() {
+  while (FHandle && !FShutDown) {
+    mpv_event *event = mpv_wait_event(FHandle, 0);
+    if (event->event_id == MPV_EVENT_NONE) break;
+    Handle(*event);
+  }
+}
+
+void TMpvEngine::Handle(const mpv_event &event) {
+  switch (event.event_id) {
+  case MPV_EVENT_START_FILE:
+    FLoading = true;
+    FFileLoaded = FReady = false;
+    FLoadError.clear();
+    break;
+  case MPV_EVENT_FILE_LOADED: {
+    FFileLoaded = true;
+    // A file mpv can open but that holds no video (a sound file) is no
+    // video for a video control.
+    char *video = mpv_get_property_string(FHandle, "vid");
+    bool hasVideo = video && std::string(video) != "no";
+    mpv_free(video);
+    if (!hasVideo) {
+      FLoadError = "Cannot play " + FFileName + ": no video in file";
+      FLoading = FFileLoaded = false;
+      break;
+    }
+    if (FPendingSeek) {
+      double seconds = *FPendingSeek;
+      FPendingSeek.reset();
+      char text[64];
+      std::snprintf(text, sizeof text, "%.6f", seconds);
+      const char *args[] = {"seek", text, "absolute+exact", nullptr};
+      mpv_command(FHandle, args);
+    }
+    break;
+  }
+  case MPV_EVENT_PLAYBACK_RESTART:
+    // time-pos reads 0 until the file is loaded; only a restart after the
+    // load means the position is real.
+    if (FFileLoaded) {
+      FReady = true;
+      FLoading = false;
+    }
+    break;
+  case MPV_EVENT_END_FILE: {
+    auto *end = static_cast<mpv_event_end_file *>(event.data);
+    if (end && end->reason == MPV_END_FILE_REASON_ERROR)
+      FLoadError = "Cannot play " + FFileName + ": " + mpv_error_string(end->error);
+    FLoading = FFileLoaded = FReady = false;
+    break;
+  }
+  case MPV_EVENT_SHUTDOWN:
+    // The user closed mpv's window: the player is gone for good.
+    FShutDown = true;
+    FLoadError = "The player has been closed";
+    FLoading = FFileLoaded = FReady = false;
+    break;
+  default: break;
+  }
+}
+
+void TMpvEngine::Command(std::initializer_list<const char *> args) {
+  std::vector<const char *> list(args);
+  list.push_back(nullptr);
+  int status = mpv_command(FHandle, list.data());
+  if (status < 0) Fail(std::string("mpv: ") + mpv_error_string(status));
+}
+
+void TMpvEngine::SetFlag(const char *name, bool on) {
+  int flag = on ? 1 : 0;
+  mpv_set_property(FHandle, name, MPV_FORMAT_FLAG, &flag);
+}
+
+bool TMpvEngine::GetFlag(const char *name, bool fallback) {
+  int flag = 0;
+  if (mpv_get_property(FHandle, name, MPV_FORMAT_FLAG, &flag) < 0) return fallback;
+  return flag != 0;
+}
+
+void TMpvEngine::Fail(const std::string &message) { throw TEngineError{message}; }
