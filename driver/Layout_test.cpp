@@ -1,0 +1,202 @@
+// Tests of the subtitle layout: the worked examples byte for byte, the
+// speaker column, wrapping and splitting, and the cases with no room left.
+#include <gtest/gtest.h>
+
+#include "driver/TestDriver.h"
+
+namespace {
+
+std::string Spaces(size_t n) { return std::string(n, ' '); }
+
+class LayoutTest : public ::testing::Test {
+protected:
+  std::vector<std::string> Write(const std::string &text) {
+    T.Output.Lines.clear();
+    TText entry;
+    entry.Text = text;
+    T.Driver.WriteSubtitle(entry);
+    return T.Output.Lines;
+  }
+  // Every character of the text, in order, from the lines written for it:
+  // the layout may only add spaces.
+  static std::string NonSpaces(const std::string &text) {
+    std::string result;
+    for (char c : text)
+      if (c != ' ') result += c;
+    return result;
+  }
+  TTestDriver T;
+};
+
+TEST_F(LayoutTest, WorkedExamplesAtWidth30) {
+  T.Driver.Settings.LineWidth = 30;
+  EXPECT_EQ(Write("Anna:\tWhere have you been all this time?"),
+            (std::vector<std::string>{"Anna:" + Spaces(8) + "Where have you ",
+                                      Spaces(13) + "been all this ", Spaces(13) + "time? "}));
+  EXPECT_EQ(T.Driver.SpeakerColumn, 13);
+  EXPECT_EQ(Write("I was waiting for the night train."),
+            (std::vector<std::string>{Spaces(13) + "I was waiting for",
+                                      Spaces(13) + "the night train. "}));
+  EXPECT_EQ(Write("Bob:\tok, incomprehensibilities!"),
+            (std::vector<std::string>{"Bob:" + Spaces(9) + "ok, incomprehensi",
+                                      Spaces(13) + "bilities! "}));
+}
+
+TEST_F(LayoutTest, WorkedExampleRunOfSpacesBeforeAnySpeaker) {
+  EXPECT_EQ(Write("Hello  world"), std::vector<std::string>{"Hello  world "});
+  EXPECT_EQ(T.Driver.SpeakerColumn, 0);
+}
+
+TEST_F(LayoutTest, BytesOnTheStreamEndInCrLf) {
+  T.Driver.Settings.LineWidth = 30;
+  Write("Bob:\tok, incomprehensibilities!");
+  EXPECT_EQ(T.Output.Bytes,
+            "Bob:" + Spaces(9) + "ok, incomprehensi\r\n" + Spaces(13) + "bilities! \r\n");
+}
+
+TEST_F(LayoutTest, BeforeAnySpeakerContinuationLinesStartAtColumnOne) {
+  T.Driver.Settings.LineWidth = 12;
+  EXPECT_EQ(Write("one two three four"), (std::vector<std::string>{"one two ", "three four "}));
+}
+
+TEST_F(LayoutTest, SpeakerSeparatorNeedsColonAndTab) {
+  T.Driver.Settings.LineWidth = 79;
+  EXPECT_EQ(Write("Note: plain"), std::vector<std::string>{"Note: plain "});
+  EXPECT_EQ(Write("a\tb:c"), std::vector<std::string>{"a\tb:c "});
+  EXPECT_EQ(T.Driver.SpeakerColumn, 0);
+  // Only the first separator counts; the second stays inside a word.
+  EXPECT_EQ(Write("A:\tx:\ty"), std::vector<std::string>{"A:" + Spaces(11) + "x:\ty "});
+}
+
+TEST_F(LayoutTest, LongSpeakerIsNeitherPaddedNorCut) {
+  T.Driver.Settings.LineWidth = 29;
+  EXPECT_EQ(Write("Bartholomew:\tHi there friend"),
+            (std::vector<std::string>{"Bartholomew: Hi there friend "}));
+  EXPECT_EQ(Write("Bartholomew_:\tHi there friends"),
+            (std::vector<std::string>{"Bartholomew_: Hi there ", Spaces(13) + "friends "}));
+}
+
+TEST_F(LayoutTest, SpeakerLongerThanWidthStandsAloneThenWordsContinue) {
+  T.Driver.Settings.LineWidth = 20;
+  const std::string speaker = "AVeryLongSpeakerName:";
+  EXPECT_EQ(Write(speaker + "\tgo on"),
+            (std::vector<std::string>{speaker + " ", Spaces(13) + "go on "}));
+}
+
+TEST_F(LayoutTest, EmptyTextsStillWriteOneLine) {
+  EXPECT_EQ(Write(""), std::vector<std::string>{""});
+  EXPECT_EQ(Write("Ann:\t"), std::vector<std::string>{"Ann:" + Spaces(9)});
+  EXPECT_EQ(Write(""), std::vector<std::string>{Spaces(13)});
+}
+
+TEST_F(LayoutTest, LeadingAndDoubledSpacesShowOneSpaceEach) {
+  EXPECT_EQ(Write("  a   b"), std::vector<std::string>{"  a   b "});
+}
+
+TEST_F(LayoutTest, WordOfExactlyContinuationWidthGetsItsOwnFullLine) {
+  T.Driver.Settings.LineWidth = 30;
+  Write("A:\tx");
+  const std::string word(17, 'w'); // 30 - 13
+  EXPECT_EQ(Write("abc " + word),
+            (std::vector<std::string>{Spaces(13) + "abc ", Spaces(13) + word}));
+}
+
+TEST_F(LayoutTest, SplitsAtExactlyWidthAndOneBeyond) {
+  T.Driver.Settings.LineWidth = 79;
+  Write("A:\tx");
+  // 66 fills a padded line exactly; 67 is the first length that splits.
+  const std::string fits(66, 'f');
+  EXPECT_EQ(Write(fits), std::vector<std::string>{Spaces(13) + fits});
+  const std::string longer = std::string(66, 'a') + "b";
+  EXPECT_EQ(Write(longer),
+            (std::vector<std::string>{Spaces(13) + std::string(66, 'a'), Spaces(13) + "b "}));
+  const std::string twice = std::string(66, 'a') + std::string(66, 'b');
+  EXPECT_EQ(Write(twice), (std::vector<std::string>{Spaces(13) + std::string(66, 'a'),
+                                                    Spaces(13) + std::string(66, 'b')}));
+}
+
+TEST_F(LayoutTest, SplitWordFillsALineThatHoldsOtherWords) {
+  T.Driver.Settings.LineWidth = 20;
+  EXPECT_EQ(Write("ab abcdefghijklmnopqrstuvwxyz"),
+            (std::vector<std::string>{"ab abcdefghijklmnopq", "rstuvwxyz "}));
+}
+
+TEST_F(LayoutTest, WordTooLongForTwoLinesIsCutIntoFullLines) {
+  T.Driver.Settings.LineWidth = 79;
+  Write("A:\tx");
+  const std::string word = std::string(66, 'a') + std::string(66, 'b') + std::string(10, 'c');
+  EXPECT_EQ(Write(word), (std::vector<std::string>{Spaces(13) + std::string(66, 'a'),
+                                                   Spaces(13) + std::string(66, 'b'),
+                                                   Spaces(13) + std::string(10, 'c') + " "}));
+}
+
+TEST_F(LayoutTest, LongWordBeforeAnySpeakerIsCutAtTheWidth) {
+  T.Driver.Settings.LineWidth = 10;
+  EXPECT_EQ(Write("abcdefghijklmnopqrstuvwxy z"),
+            (std::vector<std::string>{"abcdefghij", "klmnopqrst", "uvwxy z "}));
+}
+
+TEST_F(LayoutTest, LongSpeakerFollowedByLongWordEndsWithEveryCharacter) {
+  T.Driver.Settings.LineWidth = 20;
+  const std::string speaker = "AVeryLongSpeakerName:";
+  const std::string word(30, 'x');
+  const auto lines = Write(speaker + "\t" + word);
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       speaker + " ", Spaces(13) + std::string(7, 'x'),
+                       Spaces(13) + std::string(7, 'x'), Spaces(13) + std::string(7, 'x'),
+                       Spaces(13) + std::string(7, 'x'), Spaces(13) + "xx "}));
+}
+
+TEST_F(LayoutTest, WidthNotAboveSpeakerColumnKeepsWordsWhole) {
+  Write("A:\tx");
+  for (int width : {1, 5, 13}) {
+    T.Driver.Settings.LineWidth = width;
+    const std::string text = "Ann:\tsome words and averyveryverylongword  end";
+    const auto lines = Write(text);
+    std::string joined;
+    for (const std::string &line : lines)
+      joined += line;
+    EXPECT_EQ(NonSpaces(joined), NonSpaces("Ann:" + text.substr(5))) << "width " << width;
+    EXPECT_LE(lines.size(), 8u) << "width " << width;
+  }
+  T.Driver.Settings.LineWidth = 5;
+  EXPECT_EQ(Write("ab cd"), (std::vector<std::string>{Spaces(13) + "ab", Spaces(13) + "cd"}));
+}
+
+TEST_F(LayoutTest, NonPositiveWidthLaysOutAtTheDefault) {
+  for (int width : {0, -1, -1000}) {
+    T.Driver.Settings.LineWidth = width;
+    EXPECT_EQ(Write("one two"), std::vector<std::string>{"one two "});
+  }
+}
+
+TEST_F(LayoutTest, EveryCharacterOnceAndInOrderForAnyWidth) {
+  const std::string text =
+      "Speaker:\t" + std::string(200, 'q') + " a  bb " + std::string(90, 'z') + "\tx\xE9\xFF end";
+  for (int width = 1; width <= 100; ++width) {
+    T.Driver.SpeakerColumn = 0;
+    T.Driver.Settings.LineWidth = width;
+    std::string joined;
+    for (const std::string &line : Write(text))
+      joined += line;
+    EXPECT_EQ(NonSpaces(joined), NonSpaces("Speaker:" + text.substr(9))) << "width " << width;
+  }
+}
+
+TEST_F(LayoutTest, LogLineIsWrittenWholeAndUnwrapped) {
+  T.Driver.Settings.LineWidth = 10;
+  T.Driver.SpeakerColumn = 13;
+  const std::string message = "Bad frame number: " + std::string(100, '9') + "  x:\ty";
+  T.Driver.WriteLogLine(message);
+  EXPECT_EQ(T.Output.Lines, std::vector<std::string>{message});
+  EXPECT_EQ(T.Output.Bytes, message + "\r\n");
+}
+
+TEST_F(LayoutTest, FailedWriteDropsTheLineAndKeepsEarlierOnes) {
+  T.Driver.Settings.LineWidth = 12;
+  T.Output.FailAfter = 1;
+  EXPECT_THROW(Write("one two three four"), EInOutError);
+  EXPECT_EQ(T.Output.Lines, std::vector<std::string>{"one two "});
+}
+
+} // namespace

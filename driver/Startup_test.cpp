@@ -1,0 +1,152 @@
+// Tests of the main sequence run whole over fakes: the usage text, the fatal
+// error, the screenplay, the top-level report, exit codes and finalisation.
+#include <gtest/gtest.h>
+
+#include "driver/TestDriver.h"
+#include "player/UntIFMPlayer.h"
+
+namespace {
+
+const std::vector<std::string> UsageLines = {
+    "Usage: C:\\tools\\cuestrip.exe <subtitlefile> [<videofile>]",
+    "<file> is a subtitle-definiton file with full path.",
+    "<movie file> may be omitted, if the subtitle-definition file contains\r\n\tthis "
+    "information.",
+    " If movie-file is specified both places, then the cmd-line argument\r\n\ttakes "
+    "precedence.",
+    "",
+    "Press ENTER to conitnue...",
+};
+
+std::vector<std::string> WithUsage(std::vector<std::string> lines) {
+  lines.insert(lines.end(), UsageLines.begin(), UsageLines.end());
+  return lines;
+}
+
+const std::string Dialogue = ScriptText({
+    "{HEAD",
+    "TITLE=Dialogue",
+    "FILE=missing.avi",
+    "FILE=demo.avi",
+    "}",
+    "{T;10",
+    "Anna:\tWhere have you been all this time? I waited at the station until the last "
+    "train had gone.",
+    "}",
+    "{T;20",
+    "No answer.",
+    "}",
+    "{T;30",
+    "Bob:\tincomprehensibilities!",
+    "}",
+});
+
+class StartupTest : public ::testing::Test {
+protected:
+  StartupTest() {
+    T.Files.Add("s.txt", Dialogue);
+    T.Files.Add("demo.avi", "");
+    T.Files.Add("other.avi", "");
+    MCIDeviceType.clear();
+  }
+  ~StartupTest() override { MCIDeviceType.clear(); }
+
+  int Run(std::vector<std::string> args) {
+    T.Process.Args = std::move(args);
+    return T.Driver.Run();
+  }
+  TTestDriver T;
+};
+
+TEST_F(StartupTest, NoArgumentsShowTheUsageWaitForEnterAndEndWithOne) {
+  EXPECT_EQ(Run({}), 1);
+  EXPECT_EQ(T.Output.Lines, UsageLines);
+  EXPECT_EQ(T.Process.LinesRead, 1);
+  // Eight lines on the stream: two of the texts carry their own line break.
+  size_t lineEnds = 0;
+  for (size_t at = 0; (at = T.Output.Bytes.find("\r\n", at)) != std::string::npos; at += 2)
+    ++lineEnds;
+  EXPECT_EQ(lineEnds, 8u);
+  EXPECT_GE(T.Output.Flushes, 1);
+}
+
+TEST_F(StartupTest, ScreenplayPrintsEveryEntryAt79ColumnsAndEndsWithZero) {
+  EXPECT_EQ(Run({"-scp", "s.txt"}), 0);
+  EXPECT_EQ(T.Output.Lines,
+            (std::vector<std::string>{
+                "Anna:        Where have you been all this time? I waited at the station until ",
+                "             the last train had gone. ",
+                "             No answer. ",
+                "Bob:         incomprehensibilities! ",
+            }));
+  EXPECT_TRUE(T.Console.Calls.empty());
+  EXPECT_TRUE(T.Loop.Calls.empty());
+  EXPECT_EQ(T.Process.LinesRead, 0);
+  EXPECT_EQ(T.Output.Flushes, 1);
+}
+
+TEST_F(StartupTest, ScreenplayNeedsAVideoFile) {
+  T.Files.Add("novideo.txt", ScriptText({"{HEAD", "FILE=gone.avi", "}", "{T;1", "x", "}"}));
+  EXPECT_EQ(Run({"--screenplay", "novideo.txt"}), 1);
+  EXPECT_EQ(T.Output.Lines, WithUsage({"Fatal error: video file not specified"}));
+  EXPECT_EQ(T.Process.LinesRead, 1);
+}
+
+TEST_F(StartupTest, CommandLineVideoWinsOverTheScript) {
+  T.Files.Directories.insert("other.avi");
+  T.Files.Add("v2.avi", "");
+  EXPECT_EQ(Run({"-scp", "s.txt", "v2.avi"}), 0);
+  EXPECT_EQ(T.Driver.VideoPath, ""); // cleared at finalisation
+  // The script names the newest existing FILE first when none is given.
+  T.Output.Lines.clear();
+  TTestDriver other;
+  other.Files = T.Files;
+  other.Process.Args = {"-scp", "s.txt"};
+  EXPECT_EQ(other.Driver.Run(), 0);
+}
+
+TEST_F(StartupTest, LoaderWarningsGoThroughTheLogLine) {
+  T.Files.Add("bad.txt", ScriptText({"{HEAD", "FILE=demo.avi", "}", "{T;1x", "Hi", "}"}));
+  EXPECT_EQ(Run({"-scp", "bad.txt"}), 0);
+  EXPECT_EQ(T.Output.Lines, (std::vector<std::string>{"Bad frame number: 1x", "Hi "}));
+}
+
+TEST_F(StartupTest, UnreadableScriptEndsWithTheReportAndOne) {
+  T.Files.Errors["s.txt"] = 5;
+  EXPECT_EQ(Run({"-scp", "s.txt"}), 1);
+  ASSERT_EQ(T.Output.Lines.size(), 1u);
+  const std::string &report = T.Output.Lines[0];
+  EXPECT_EQ(report.rfind("Exception EInOutError in module ", 0), 0u) << report;
+  EXPECT_EQ(report.substr(report.size() - 21), ".\nFile access denied.");
+  EXPECT_EQ(T.Process.LinesRead, 0);
+}
+
+TEST_F(StartupTest, FailedOutputDuringTheScreenplayEndsWithOne) {
+  T.Output.FailAfter = 2;
+  EXPECT_EQ(Run({"-scp", "s.txt"}), 1);
+  EXPECT_EQ(T.Output.Lines.size(), 2u); // the report could not be written either
+}
+
+TEST_F(StartupTest, FailedFlushAtExitIsNotASuccess) {
+  T.Output.FailFlush = true;
+  EXPECT_EQ(Run({"-scp", "s.txt"}), 1);
+}
+
+TEST_F(StartupTest, FinalisationClearsThePathsAndTheDeviceType) {
+  EXPECT_EQ(Run({"-scp", "-p", "MCI", "-mdt", "avivideo", "s.txt"}), 0);
+  EXPECT_EQ(T.Driver.ScriptPath, "");
+  EXPECT_EQ(T.Driver.PlayerCode, "");
+  EXPECT_EQ(T.Driver.CurrentEntry.Text, "");
+  EXPECT_EQ(MCIDeviceType, "");
+}
+
+TEST_F(StartupTest, WithoutAPlayerNormalModeEndsWithTheFatalError) {
+  EXPECT_EQ(Run({"-nd", "s.txt"}), 1);
+  ASSERT_GE(T.Output.Lines.size(), UsageLines.size() + 1);
+  const std::vector<std::string> tail(T.Output.Lines.end() - UsageLines.size() - 1,
+                                      T.Output.Lines.end());
+  EXPECT_EQ(tail, WithUsage({"Fatal error: No supported video player available."}));
+  EXPECT_FALSE(T.Driver.Player);
+}
+
+} // namespace

@@ -1,0 +1,40 @@
+// For the driver's tests: a TDriver over fake services, with helpers to run
+// it whole and to build scripts.
+#pragma once
+
+#include "driver/Driver.h"
+#include "platform/Errors.h"
+#include "platform/fake/FakeCodePages.h"
+#include "platform/fake/FakeConsole.h"
+#include "platform/fake/FakeFiles.h"
+#include "platform/fake/FakeLoop.h"
+#include "platform/fake/FakeOutput.h"
+#include "platform/fake/FakeProcess.h"
+
+struct TTestDriver {
+  TFakeProcess Process;
+  TFakeOutput Output;
+  TFakeConsole Console;
+  TFakeLoop Loop;
+  TFakeCodePages CodePages;
+  TFakeFiles Files;
+  TDriver Driver{TServices{Process, Output, Console, Loop, CodePages, Files}};
+
+  // The exit code of an operation that ends the process, -1 if it returns.
+  template <class F> int ExitCodeOf(F operation) {
+    try {
+      operation();
+    } catch (const TProcessEnd &end) {
+      return end.ExitCode;
+    }
+    return -1;
+  }
+};
+
+// A script file's text from its lines, each ended by CR LF.
+inline std::string ScriptText(std::initializer_list<std::string> lines) {
+  std::string text;
+  for (const std::string &line : lines)
+    text += line + "\r\n";
+  return text;
+}

@@ -1,0 +1,119 @@
+// Tests of the POSIX output stream on real descriptors: 128-byte blocks to a
+// file, the flush, and the errors of a full disk, a closed pipe and a closed
+// stream.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <fcntl.h>
+#include <unistd.h>
+
+#include "platform/Errors.h"
+#include "platform/Output.h"
+
+namespace {
+
+// Points file descriptor 1 at `fd` for the life of the object; gtest's own
+// output waits until it is restored.
+class TStdoutRedirect {
+public:
+  explicit TStdoutRedirect(int fd) {
+    fflush(stdout);
+    FSaved = dup(STDOUT_FILENO);
+    if (fd >= 0)
+      dup2(fd, STDOUT_FILENO);
+    else
+      close(STDOUT_FILENO);
+  }
+  ~TStdoutRedirect() {
+    dup2(FSaved, STDOUT_FILENO);
+    close(FSaved);
+  }
+
+private:
+  int FSaved;
+};
+
+std::string FileBytes(const char *path) {
+  std::string bytes;
+  FILE *file = fopen(path, "rb");
+  if (!file) return bytes;
+  char chunk[512];
+  size_t got;
+  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
+    bytes.append(chunk, got);
+  fclose(file);
+  return bytes;
+}
+
+// The error number of the first failing write of `lines` lines, 0 if none.
+int FirstWriteError(int fd, int lines) {
+  TStdoutRedirect redirect(fd);
+  auto output = CreatePlatformOutput();
+  try {
+    for (int i = 0; i < lines; ++i)
+      output->WriteLine(std::string(60, 'x'));
+    output->Flush();
+  } catch (const EInOutError &error) {
+    return error.ErrorCode;
+  }
+  return 0;
+}
+
+TEST(PosixOutput, FilesGetCrLfLinesIn128ByteBlocksAndTheRestAtTheFlush) {
+  char path[] = "/tmp/cuestrip-output-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  std::string afterFirst, afterSecond, afterFlush;
+  {
+    TStdoutRedirect redirect(fd);
+    auto output = CreatePlatformOutput();
+    output->WriteLine(std::string(100, 'a'));
+    afterFirst = FileBytes(path);
+    output->WriteLine(std::string(100, 'b'));
+    afterSecond = FileBytes(path);
+    output->Flush();
+    afterFlush = FileBytes(path);
+  }
+  close(fd);
+  unlink(path);
+  EXPECT_EQ(afterFirst, "");
+  EXPECT_EQ(afterSecond, std::string(100, 'a') + "\r\n" + std::string(26, 'b'));
+  EXPECT_EQ(afterFlush, std::string(100, 'a') + "\r\n" + std::string(100, 'b') + "\r\n");
+}
+
+TEST(PosixOutput, FullDiskIsDiskFull) {
+  const int full = open("/dev/full", O_WRONLY);
+  if (full < 0) GTEST_SKIP() << "no /dev/full";
+  EXPECT_EQ(FirstWriteError(full, 1), 101);
+  close(full);
+}
+
+TEST(PosixOutput, ClosedPipeIsAFailedWriteNotADeadProcess) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  close(ends[0]);
+  EXPECT_EQ(FirstWriteError(ends[1], 3), EPIPE);
+  close(ends[1]);
+}
+
+TEST(PosixOutput, ClosedStreamFailsAndIsNotHandedToAnotherFile) {
+  int error = 0;
+  int nextFd = -1;
+  {
+    TStdoutRedirect redirect(-1);
+    auto output = CreatePlatformOutput();
+    // The slot of descriptor 1 stays taken, so a file opened now lands elsewhere.
+    nextFd = open("/dev/null", O_RDONLY);
+    try {
+      output->WriteLine("lost");
+      output->Flush();
+    } catch (const EInOutError &e) {
+      error = e.ErrorCode;
+    }
+  }
+  if (nextFd >= 0) close(nextFd);
+  EXPECT_NE(nextFd, STDOUT_FILENO);
+  EXPECT_EQ(error, EBADF);
+}
+
+} // namespace
