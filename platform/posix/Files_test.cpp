@@ -1,0 +1,110 @@
+// The POSIX file system: whole-file reads, the file-exists test, and errno
+// mapped onto the system's I/O error numbers.
+#include "platform/Files.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+
+#include <gtest/gtest.h>
+
+#include "platform/Errors.h"
+
+namespace {
+
+class PosixFiles : public ::testing::Test {
+protected:
+  void SetUp() override {
+    char pattern[] = "/tmp/cuestrip-files-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    Dir = pattern;
+  }
+  void TearDown() override { std::system(("rm -rf '" + Dir + "'").c_str()); }
+
+  std::string Write(const std::string &name, const std::string &bytes) {
+    std::string path = Dir + "/" + name;
+    std::ofstream(path, std::ios::binary) << bytes;
+    return path;
+  }
+
+  // The error number ReadAll raises for `path`, or -1 when it reads.
+  int ReadError(const std::string &path) {
+    try {
+      PlatformFiles().ReadAll(path);
+      return -1;
+    } catch (const EInOutError &e) {
+      return e.ErrorCode;
+    }
+  }
+
+  std::string Dir;
+};
+
+TEST_F(PosixFiles, ReadsEveryByte) {
+  std::string bytes("a\0b\r\n\x1A\xFF", 7);
+  EXPECT_EQ(PlatformFiles().ReadAll(Write("bin", bytes)), bytes);
+  EXPECT_EQ(PlatformFiles().ReadAll(Write("empty", "")), "");
+
+  std::string large(20 << 20, 'L');
+  large[12345] = '\r';
+  EXPECT_EQ(PlatformFiles().ReadAll(Write("large", large)), large);
+}
+
+TEST_F(PosixFiles, ErrorsCarryTheSystemsNumbers) {
+  EXPECT_EQ(ReadError(Dir + "/missing"), 2);
+  EXPECT_EQ(ReadError(Dir + "/" + std::string(300, 'n')), 3);
+  // A directory is refused the way a Windows open refuses it.
+  EXPECT_EQ(ReadError(Dir), 5);
+  // Errors without a number of their own carry the errno (ENOTDIR here).
+  std::string file = Write("plain", "x");
+  EXPECT_EQ(ReadError(file + "/below"), ENOTDIR);
+  try {
+    PlatformFiles().ReadAll(file + "/below");
+  } catch (const EInOutError &e) {
+    EXPECT_EQ(e.Message, "I/O error " + std::to_string(ENOTDIR));
+  }
+}
+
+TEST_F(PosixFiles, UnreadableFileIsAccessDenied) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  std::string path = Write("locked", "x");
+  chmod(path.c_str(), 0);
+  EXPECT_EQ(ReadError(path), 5);
+}
+
+TEST_F(PosixFiles, TooManyOpenFiles) {
+  std::string path = Write("ok", "x");
+  rlimit saved;
+  ASSERT_EQ(getrlimit(RLIMIT_NOFILE, &saved), 0);
+  int lowest = dup(0);
+  ASSERT_GE(lowest, 0);
+  close(lowest);
+  rlimit tight = saved;
+  tight.rlim_cur = static_cast<rlim_t>(lowest);
+  ASSERT_EQ(setrlimit(RLIMIT_NOFILE, &tight), 0);
+  int error = ReadError(path);
+  setrlimit(RLIMIT_NOFILE, &saved);
+  EXPECT_EQ(error, 4);
+}
+
+TEST_F(PosixFiles, FileExistsCountsNoDirectories) {
+  EXPECT_TRUE(PlatformFiles().FileExists(Write("video.avi", "")));
+  EXPECT_FALSE(PlatformFiles().FileExists(Dir));
+  EXPECT_FALSE(PlatformFiles().FileExists(Dir + "/missing"));
+  EXPECT_FALSE(PlatformFiles().FileExists(""));
+
+  // A relative name is taken relative to the current directory.
+  char old[4096];
+  ASSERT_NE(getcwd(old, sizeof old), nullptr);
+  ASSERT_EQ(chdir(Dir.c_str()), 0);
+  bool relative = PlatformFiles().FileExists("video.avi");
+  ASSERT_EQ(chdir(old), 0);
+  EXPECT_TRUE(relative);
+}
+
+} // namespace
