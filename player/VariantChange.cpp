@@ -25,6 +25,24 @@ bool ParseNumber(const std::string &text, double &number) {
     negative = body[0] == '-';
     body.erase(0, 1);
   }
+  // "&H1F" and "&O17": hexadecimal and octal, as the system reads them.
+  if (body.size() > 2 && body[0] == '&' &&
+      (body[1] == 'H' || body[1] == 'h' || body[1] == 'O' || body[1] == 'o')) {
+    int base = body[1] == 'H' || body[1] == 'h' ? 16 : 8;
+    uint64_t value = 0;
+    const char *end = body.data() + body.size();
+    auto [rest, error] = std::from_chars(body.data() + 2, end, value, base);
+    if (error != std::errc() || rest != end) return false;
+    number = negative ? -static_cast<double>(value) : static_cast<double>(value);
+    return true;
+  }
+  // Thousands separators of the integer part are skipped.
+  size_t point = body.find_first_of(".eE");
+  size_t comma;
+  while ((comma = body.find(',')) != std::string::npos && comma < point && comma > 0) {
+    body.erase(comma, 1);
+    --point;
+  }
   if (body.empty() || !(std::isdigit(static_cast<unsigned char>(body[0])) || body[0] == '.'))
     return false;
   const char *end = body.data() + body.size();
