@@ -1,0 +1,133 @@
+#!/usr/bin/env bash
+# Live playback of the Windows program under Wine: the test COM server plays a
+# real-time clock, the console typist types keys into the program's console.
+# Checks: the fatal error without any control, subtitles in order, a pause and
+# a seek back through the control, "q" ending with 0, and the fresh console's
+# title, size and hidden cursor.
+set -uo pipefail
+root=$(cd "$(dirname "$0")/../../.." && pwd)
+build=${CUESTRIP_BUILD:?set CUESTRIP_BUILD to the Windows build folder}
+: "${WINEPREFIX:?set WINEPREFIX to a Wine prefix}"
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY
+
+tmp=$(mktemp -d)
+server=$root/tests/win32/testserver.sh
+cleanup() {
+  "$server" unregister "$build" >/dev/null 2>&1
+  wineserver -w
+  rm -rf "$tmp"
+}
+trap cleanup EXIT
+failures=0
+fail() { echo "playback.sh: FAILED: $*"; failures=$((failures + 1)); }
+pass() { echo "playback.sh: ok: $*"; }
+
+exe=$build/cuestrip.exe
+typist=$build/cuestrip_console_typist.exe
+[ -f "$exe" ] || { echo "playback.sh: $exe not found"; exit 1; }
+if [ ! -f "$typist" ]; then # a build without the tests/win32 helpers
+  typist=$tmp/console_typist.exe
+  x86_64-w64-mingw32-g++-posix -std=c++20 -O1 -static -static-libgcc -static-libstdc++ \
+    -o "$typist" "$root/tests/win32/typist/ConsoleTypist.cpp" || exit 1
+fi
+
+# Frames at 25 per second: 1 s, 2 s, 3.2 s, 6 s.
+cd "$tmp"
+printf '%s\r\n' '{HEAD' 'TITLE=Wine playback' 'FPS=25' '}' \
+  '{T;25' 'First subtitle' '}' '{T;50' 'Second subtitle' '}' \
+  '{T;80' 'Third subtitle' '}' '{T;150' 'Fourth subtitle' '}' >script.txt
+echo "not really a video: the test control does not read it" >video.avi
+
+# run_typist NAME OUTPUT ARGS...: the actions are in NAME.actions.
+run_typist() {
+  local name=$1 output=$2; shift 2
+  timeout 120 wine "$typist" "$name.actions" "$output" -- "$(winepath -w "$exe")" "$@" \
+    >"$name.typist" 2>&1
+}
+
+# 1. No control registered.
+"$server" unregister "$build" >/dev/null 2>&1
+timeout 60 wine "$exe" -ndc script.txt video.avi </dev/null >nocontrol.out 2>&1
+rc=$?
+if [ $rc -eq 1 ] && grep -qx $'Fatal error: No supported video player available.\r' nocontrol.out; then
+  pass "no control: fatal error, exit 1"
+else
+  fail "no control: exit $rc"; cat nocontrol.out
+fi
+
+# 2. The same in a fresh console of its own: the usage text ends on its
+# six-line screen, and ENTER ends the program.
+cat >fresh-fatal.actions <<'ACTIONS'
+attach Wine playback
+screen takes precedence.
+screen Press ENTER to conitnue...
+key enter
+exit 1
+ACTIONS
+if run_typist fresh-fatal - script.txt video.avi; then
+  pass "no control in a fresh console: message on screen, exit 1"
+else
+  fail "no control in a fresh console"; cat fresh-fatal.typist
+fi
+
+"$server" register "$build" >/dev/null || { echo "playback.sh: cannot register the test server"; exit 1; }
+
+# 3. A fresh console as the program makes it by default: titled, a 123x6
+# strip (the headless prefix's largest window is 128 wide), cursor hidden.
+# Subtitles come in order; space pauses, "," seeks back, "p" plays again, so
+# the first two come again; "q" ends with 0. The third is due 1.2 s after the
+# second: it never shows, as the clock stays paused long enough and "q" comes
+# right after the second shows again.
+cat >keys.actions <<'ACTIONS'
+attach Wine playback
+size 123 6
+cursor hidden
+wait First subtitle
+wait Second subtitle
+key space
+sleep 1500
+key ,
+sleep 400
+key p
+wait First subtitle
+wait Second subtitle
+key q
+exit 0
+dump
+ACTIONS
+CUESTRIP_COM_LOG=$(winepath -w "$tmp/com.log") run_typist keys - -nd script.txt video.avi
+rc=$?
+screen=$(tr -d '\r' <keys.typist | sed '/^$/d')
+expected=$'First subtitle\nSecond subtitle\nFirst subtitle\nSecond subtitle'
+if [ $rc -eq 0 ] && [ "$screen" = "$expected" ]; then
+  pass "fresh console strip; subtitles in order, again after pause and seek back; q exits 0"
+else
+  fail "keys: typist exit $rc"; cat keys.typist
+fi
+calls=$(tr -d '\r' <com.log 2>/dev/null | grep -E '^(call (Pause|Run)|put CurrentPosition)')
+if grep -A2 '^call Pause' <<<"$calls" | grep -qE '^put CurrentPosition R8 0$' &&
+  grep -A3 '^call Pause' <<<"$calls" | grep -q '^call Run'; then
+  pass "the control was paused, sought back to 0 and run again"
+else
+  fail "control calls"; tr -d '\r' <com.log 2>/dev/null | grep -v '^get '
+fi
+
+# 4. With -ndc and stdout to a file, the program keeps its console for keys
+# and writes to the file (in blocks, so it is read at the end).
+cat >ndc.actions <<'ACTIONS'
+sleep 2800
+key q
+exit 0
+ACTIONS
+run_typist ndc ndc.out -ndc script.txt video.avi
+rc=$?
+subtitles=$(tr -d '\r' <ndc.out | grep -o '^[A-Z][a-z]* subtitle')
+if [ $rc -eq 0 ] && [ "$subtitles" = $'First subtitle\nSecond subtitle' ]; then
+  pass "-ndc: subtitles to the redirected file, q exits 0"
+else
+  fail "-ndc: typist exit $rc"; cat ndc.typist; echo "--- output:"; cat ndc.out
+fi
+
+[ $failures -eq 0 ] || { echo "playback.sh: $failures failed"; exit 1; }
+echo "playback.sh: passed"
