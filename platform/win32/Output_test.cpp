@@ -1,0 +1,105 @@
+// Tests of the Windows output stream on real handles: 128-byte blocks to a
+// file, the flush, following a changed standard output handle, and a failed
+// write.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "platform/Errors.h"
+#include "platform/Output.h"
+
+namespace {
+
+// Makes `handle` the standard output for the life of the object.
+class TStdoutSwap {
+public:
+  explicit TStdoutSwap(HANDLE handle) : FSaved(GetStdHandle(STD_OUTPUT_HANDLE)) {
+    SetStdHandle(STD_OUTPUT_HANDLE, handle);
+  }
+  ~TStdoutSwap() { SetStdHandle(STD_OUTPUT_HANDLE, FSaved); }
+
+private:
+  HANDLE FSaved;
+};
+
+class TTempFile {
+public:
+  TTempFile() {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "cue", 0, FPath);
+    Handle = CreateFileA(FPath, GENERIC_WRITE | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  }
+  ~TTempFile() {
+    CloseHandle(Handle);
+    DeleteFileA(FPath);
+  }
+  std::string Bytes() const {
+    HANDLE reader = CreateFileA(FPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    std::string bytes;
+    char chunk[512];
+    DWORD got = 0;
+    while (ReadFile(reader, chunk, sizeof chunk, &got, nullptr) && got > 0)
+      bytes.append(chunk, got);
+    CloseHandle(reader);
+    return bytes;
+  }
+  HANDLE Handle;
+
+private:
+  char FPath[MAX_PATH];
+};
+
+TEST(Win32Output, FilesGetCrLfLinesIn128ByteBlocksAndTheRestAtTheFlush) {
+  TTempFile file;
+  ASSERT_NE(file.Handle, INVALID_HANDLE_VALUE);
+  TStdoutSwap swap(file.Handle);
+  auto output = CreatePlatformOutput();
+  output->WriteLine(std::string(100, 'a'));
+  EXPECT_EQ(file.Bytes(), "");
+  output->WriteLine(std::string(100, 'b'));
+  EXPECT_EQ(file.Bytes(), std::string(100, 'a') + "\r\n" + std::string(26, 'b'));
+  output->Flush();
+  EXPECT_EQ(file.Bytes(), std::string(100, 'a') + "\r\n" + std::string(100, 'b') + "\r\n");
+}
+
+TEST(Win32Output, BufferedLinesStayWithTheStreamTheyWereWrittenFor) {
+  TTempFile first, second;
+  auto output = CreatePlatformOutput();
+  {
+    TStdoutSwap swap(first.Handle);
+    output->WriteLine("before");
+  }
+  {
+    TStdoutSwap swap(second.Handle);
+    output->WriteLine("after");
+    output->Flush();
+  }
+  EXPECT_EQ(first.Bytes(), "before\r\n");
+  EXPECT_EQ(second.Bytes(), "after\r\n");
+}
+
+TEST(Win32Output, FailedWriteRaisesWithTheSystemErrorNumber) {
+  TTempFile file;
+  HANDLE readOnly = nullptr;
+  DuplicateHandle(GetCurrentProcess(), file.Handle, GetCurrentProcess(), &readOnly, GENERIC_READ,
+                  FALSE, 0);
+  int error = 0;
+  {
+    TStdoutSwap swap(readOnly);
+    auto output = CreatePlatformOutput();
+    try {
+      output->WriteLine("lost");
+      output->Flush();
+    } catch (const EInOutError &e) {
+      error = e.ErrorCode;
+    }
+  }
+  CloseHandle(readOnly);
+  EXPECT_EQ(error, ERROR_ACCESS_DENIED);
+  EXPECT_EQ(file.Bytes(), "");
+}
+
+} // namespace
