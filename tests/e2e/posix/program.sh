@@ -6,7 +6,7 @@ set -uo pipefail
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
 work=$(mktemp -d)
 chmod 755 "$work"
-trap 'rm -rf "$work"' EXIT
+trap 'cd /; rm -rf "$work"' EXIT
 cd "$work"
 failures=0
 
