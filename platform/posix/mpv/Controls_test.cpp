@@ -129,6 +129,10 @@ TEST_F(MpvControls, EndOfTheVideoIsStoppedOnTheLastFrame) {
   Put(*control, "CurrentPosition", TVariant::Double(19.5));
   ASSERT_TRUE(WaitFor([&] { return Integer(Get(*control, "currentstate")) == 0; }));
   EXPECT_NEAR(Get(*control, "CurrentPosition").DoubleValue, 19.96, 0.1);
+  // Past the end: the position settles on the last frame again.
+  Put(*control, "CurrentPosition", TVariant::Double(100));
+  EXPECT_TRUE(WaitFor([&] { return Get(*control, "CurrentPosition").DoubleValue < 20.1; }));
+  EXPECT_EQ(Integer(Get(*control, "currentstate")), 0);
 }
 
 TEST_F(MpvControls, MciOpensPlaysAndCountsFrames) {

@@ -92,13 +92,29 @@ TEngineState TMpvEngine::State() {
   if (!FReady) return TEngineState::NotReady;
   // At the end, keep-open holds the last frame paused: that is stopped.
   if (FStopped || GetFlag("eof-reached", false)) return TEngineState::Stopped;
-  return GetFlag("pause", false) ? TEngineState::Paused : TEngineState::Playing;
+  if (!GetFlag("pause", false)) return TEngineState::Playing;
+  return AtLastFrame() ? TEngineState::Stopped : TEngineState::Paused;
+}
+
+// A seek past the end while paused lands on the last frame without mpv
+// calling it the end; the video is over all the same.
+bool TMpvEngine::AtLastFrame() {
+  double seconds = 0, duration = 0, fps = 0;
+  if (FSeekTarget) return false;
+  if (mpv_get_property(FHandle, "time-pos", MPV_FORMAT_DOUBLE, &seconds) < 0 ||
+      mpv_get_property(FHandle, "duration", MPV_FORMAT_DOUBLE, &duration) < 0 || duration <= 0)
+    return false;
+  if (mpv_get_property(FHandle, "container-fps", MPV_FORMAT_DOUBLE, &fps) < 0 || fps <= 0) fps = 25;
+  return seconds >= duration - 1.5 / fps;
 }
 
 double TMpvEngine::Time() {
   DrainEvents();
   if (!FLoadError.empty()) Fail(FLoadError);
   if (!FReady) return FPendingSeek.value_or(0);
+  // Until mpv has finished a seek it still reports the old position; like a
+  // control, report the position asked for, so a second seek builds on it.
+  if (FSeekTarget) return *FSeekTarget;
   double seconds = 0;
   if (mpv_get_property(FHandle, "time-pos", MPV_FORMAT_DOUBLE, &seconds) < 0) return 0;
   return seconds;
@@ -125,6 +141,7 @@ void TMpvEngine::SeekTo(double seconds) {
   char text[64];
   std::snprintf(text, sizeof text, "%.6f", seconds);
   Command({"seek", text, "absolute+exact"});
+  FSeekTarget = seconds;
 }
 
 void TMpvEngine::Play() {
@@ -161,6 +178,7 @@ void TMpvEngine::DrainEvents() {
 void TMpvEngine::Handle(const mpv_event &event) {
   switch (event.event_id) {
   case MPV_EVENT_START_FILE:
+    FSeekTarget.reset();
     FLoading = true;
     FFileLoaded = FReady = false;
     FLoadError.clear();
@@ -194,6 +212,7 @@ void TMpvEngine::Handle(const mpv_event &event) {
       FReady = true;
       FLoading = false;
     }
+    FSeekTarget.reset();
     break;
   case MPV_EVENT_END_FILE: {
     auto *end = static_cast<mpv_event_end_file *>(event.data);

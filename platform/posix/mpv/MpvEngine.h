@@ -59,6 +59,7 @@ private:
   explicit TMpvEngine(TPosixLoop *loop);
   static void OnWakeup(void *data);
   void Handle(const mpv_event &event);
+  bool AtLastFrame();
   void Command(std::initializer_list<const char *> args);
   void SetFlag(const char *name, bool on);
   bool GetFlag(const char *name, bool fallback);
@@ -78,4 +79,6 @@ private:
   bool FShutDown = false;
   std::string FLoadError;
   std::optional<double> FPendingSeek;
+  // The target of a seek mpv has not finished yet.
+  std::optional<double> FSeekTarget;
 };

@@ -1,0 +1,97 @@
+// The player adapters over the registered stand-ins: the whole way from the
+// driver's interface to mpv, with errors arriving as the control's own.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "platform/Controls.h"
+#include "platform/Errors.h"
+#include "platform/posix/PosixLoop.h"
+#include "player/UntIFAMovie.h"
+#include "player/UntIFMPlayer.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using std::chrono::milliseconds;
+
+class MpvAdapters : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    char pattern[] = "/tmp/cuestrip-adapters-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    Dir = pattern;
+    fs::create_directories(Dir / "mpv");
+    std::ofstream(Dir / "mpv" / "mpv.conf") << "vo=null\nao=null\n";
+    setenv("MPV_HOME", (Dir / "mpv").c_str(), 1);
+    Video = (Dir / "t25.mp4").string();
+    std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=25:duration=20 "
+                          "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 '" +
+                          Video + "'";
+    ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg could not make the test video";
+  }
+  static void TearDownTestSuite() {
+    UnregisterAutomationClass("MCI.MMControl");
+    UnregisterAutomationClass("AMovie.ActiveMovie Control");
+    fs::remove_all(Dir);
+  }
+  void SetUp() override { RegisterPlatformControls(Loop); }
+
+  template <class F> static bool WaitFor(F done, int ms = 5000) {
+    auto end = std::chrono::steady_clock::now() + milliseconds(ms);
+    while (!done() && std::chrono::steady_clock::now() < end)
+      std::this_thread::sleep_for(milliseconds(20));
+    return done();
+  }
+
+  TPosixLoop Loop;
+  static inline fs::path Dir;
+  static inline std::string Video;
+};
+
+} // namespace
+
+TEST_F(MpvAdapters, BothPlayersPlayAndSeekInFrames) {
+  for (int mci = 0; mci < 2; ++mci) {
+    SCOPED_TRACE(mci ? "MCI" : "AMovie");
+    TVideoPlayerRef player(mci ? static_cast<IVideoPlayer *>(new TMPlayer(25))
+                               : static_cast<IVideoPlayer *>(new TAMovie(25)));
+    ASSERT_TRUE(player->IsAvailable());
+    player->SetFileName(Video);
+    player->Start();
+    ASSERT_TRUE(WaitFor([&] { return player->GetState() == vsPlaying; }));
+    player->Pause();
+    EXPECT_EQ(player->GetState(), vsPaused);
+    player->Seek(sdForward, 250);
+    double at = player->GetPosition();
+    player->Seek(sdBackward, 1500);
+    EXPECT_TRUE(WaitFor([&] { return player->GetPosition() < 1; }));
+    EXPECT_GE(at, 250);
+    EXPECT_LT(at, 300);
+    player->Stop();
+    EXPECT_EQ(player->GetState(), vsStopped);
+  }
+}
+
+TEST_F(MpvAdapters, AMissingFileIsNotReadyAndCallsFailWithMpvsReason) {
+  TVideoPlayerRef player(new TAMovie(25));
+  player->SetFileName((Dir / "gone.mp4").string());
+  player->Start();
+  std::this_thread::sleep_for(milliseconds(300));
+  EXPECT_EQ(player->GetState(), vsNotReady);
+  try {
+    player->Play();
+    FAIL() << "Play succeeded without a file";
+  } catch (const EOleException &error) {
+    EXPECT_NE(error.Message.find("Cannot play"), std::string::npos) << error.Message;
+  }
+
+  TVideoPlayerRef mci(new TMPlayer(25));
+  mci->SetFileName((Dir / "gone.mp4").string());
+  EXPECT_THROW(mci->Start(), EOleException);
+  EXPECT_EQ(mci->GetState(), vsNotReady);
+}
