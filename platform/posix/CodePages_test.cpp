@@ -63,24 +63,39 @@ TEST(LocaleCodePages, UsTranslationKeepsLengthWhereIconvWouldWriteMore) {
   }
 }
 
-TEST(LocaleCodePages, ClassificationAgainstTheRealPair) {
-  TLocaleCodePages pages("cs_CZ.UTF-8");
+// CodePage and ScriptCodePageKind after loading "CODEPAGE=<value>" with the
+// real pair of the given locale.
+std::pair<int32_t, int32_t> Classify(const std::string &locale, const std::string &value) {
+  TLocaleCodePages pages(locale);
   TFakeFiles files;
-  files.Add("s", "{HEAD\r\nCODEPAGE=ansi\r\n}\r\n{T;1\r\n\xE8\r\n}\r\n");
+  files.Add("s", "{HEAD\r\nCODEPAGE=" + value + "\r\n}\r\n");
   auto script = std::make_unique<TCaptel>(nullptr, pages, files);
   script->LoadFromFile("s");
-  EXPECT_EQ(script->CodePage, 1250);
-  EXPECT_EQ(script->ScriptCodePageKind, 2);
+  return {script->CodePage, script->ScriptCodePageKind};
+}
+
+TEST(LocaleCodePages, ClassificationAgainstTheRealPairs) {
+  EXPECT_EQ(Classify("cs_CZ.UTF-8", "ansi"), std::pair(1250, 2));
+  EXPECT_EQ(Classify("cs_CZ.UTF-8", "OEM"), std::pair(852, 1));
+  EXPECT_EQ(Classify("en_US.UTF-8", "ANSI"), std::pair(1252, 2));
+  EXPECT_EQ(Classify("en_US.UTF-8", "oem"), std::pair(437, 1));
+  // The system's own numbers count besides the fixed lists.
+  EXPECT_EQ(Classify("ru_RU.UTF-8", "866"), std::pair(866, 1));
+  EXPECT_EQ(Classify("ru_RU.UTF-8", "1251"), std::pair(1251, 2));
+  EXPECT_EQ(Classify("cs_CZ.UTF-8", "866"), std::pair(866, 0));
+}
+
+TEST(LocaleCodePages, AnsiScriptReachesAnOemConsoleTranslated) {
+  TLocaleCodePages pages("cs_CZ.UTF-8");
+  TFakeFiles files;
+  files.Add("s", "{HEAD\r\nCODEPAGE=1250\r\n}\r\n{T;1\r\n\xE8\r\n}\r\n");
+  auto script = std::make_unique<TCaptel>(nullptr, pages, files);
+  script->LoadFromFile("s");
   script->ConsoleCodePageKind = 1;
   script->AdvanceTo(1, 0);
   TText entry;
   ASSERT_TRUE(script->NextDue(entry));
   EXPECT_EQ(entry.Text, "\x9F");
-
-  files.Add("o", "{HEAD\r\nCODEPAGE=OEM\r\n}\r\n");
-  script->LoadFromFile("o");
-  EXPECT_EQ(script->CodePage, 852);
-  EXPECT_EQ(script->ScriptCodePageKind, 1);
 }
 
 TEST(LocaleCodePages, LocaleNameComesFromTheEnvironment) {
