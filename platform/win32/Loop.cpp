@@ -37,7 +37,12 @@ void CALLBACK TimerCallback(HWND, UINT, UINT_PTR id, DWORD) {
   }
 }
 
-MSG ToMsg(const TMessage &message) {
+// The message as the system gave it when it is the one last retrieved (so
+// its point and private fields survive), else rebuilt from the copy.
+MSG ToMsg(const TMessage &message, const MSG &last) {
+  if (message.Window == last.hwnd && message.Message == last.message &&
+      message.WParam == last.wParam && message.LParam == last.lParam && message.Time == last.time)
+    return last;
   MSG msg{};
   msg.hwnd = static_cast<HWND>(message.Window);
   msg.message = message.Message;
@@ -72,7 +77,8 @@ public:
   }
 
   int GetMessage(TMessage &message) override {
-    MSG msg{};
+    MSG &msg = FLast;
+    msg = MSG{};
     BOOL result = ::GetMessageA(&msg, nullptr, 0, 0);
     if (result == -1) return -1;
     message.Window = msg.hwnd;
@@ -84,12 +90,12 @@ public:
   }
 
   void TranslateMessage(const TMessage &message) override {
-    MSG msg = ToMsg(message);
+    MSG msg = ToMsg(message, FLast);
     ::TranslateMessage(&msg);
   }
 
   void DispatchMessage(const TMessage &message) override {
-    MSG msg = ToMsg(message);
+    MSG msg = ToMsg(message, FLast);
     ::DispatchMessageA(&msg);
     if (PendingFailure) std::rethrow_exception(std::exchange(PendingFailure, nullptr));
   }
@@ -98,6 +104,7 @@ public:
 
 private:
   std::set<UINT_PTR> FTimers;
+  MSG FLast{};
 };
 
 } // namespace

@@ -135,6 +135,34 @@ TEST(Win32Loop, AFailingProcedureFailsItsDispatchOnly) {
   EXPECT_EQ(ticks, 2);
 }
 
+// A control made on this thread owns windows; their messages come through
+// the same loop.
+int WindowMessages = 0;
+LRESULT CALLBACK CountingWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_USER + 1) {
+    ++WindowMessages;
+    PostQuitMessage(0);
+    return 0;
+  }
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST(Win32Loop, ServesTheWindowsOfTheThread) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = CountingWindowProc;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = "CuestripLoopTestWindow";
+  RegisterClassA(&windowClass);
+  HWND window = CreateWindowExA(0, windowClass.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE,
+                                nullptr, windowClass.hInstance, nullptr);
+  ASSERT_NE(window, nullptr);
+  auto loop = CreatePlatformLoop();
+  ASSERT_TRUE(PostMessageA(window, WM_USER + 1, 0, 0));
+  RunUntilQuit(*loop);
+  DestroyWindow(window);
+  EXPECT_EQ(WindowMessages, 1);
+}
+
 TEST(Win32Loop, ALoopKillsItsTimersWhenItGoes) {
   int ticks = 0;
   {
