@@ -2,6 +2,8 @@
 // exception record and its description, and the conversions of real
 // VARIANT results, including the portable change-type step held against
 // VariantChangeTypeEx.
+#include <windows.h>
+
 #include <gtest/gtest.h>
 
 #include "ComTestSupport.h"
@@ -46,6 +48,11 @@ TEST_F(ComInvokeTest, ArgumentsReachTheServerAsSent) {
   EXPECT_EQ(ServerLog(), (Lines{"put TimeFormat I4 3", "put Position R8 byref 60",
                                 "put FileName BSTR byref \"C:\\films\\film.avi\"",
                                 "put Command BSTR \"open\"", "get mode"}));
+}
+
+TEST_F(ComInvokeTest, NamesAreLookedUpInTheThreadsLocale) {
+  Get("mode");
+  EXPECT_EQ(static_cast<LCID>(VariantToInteger(Get("TestLookupLocale"))), GetThreadLocale());
 }
 
 TEST_F(ComInvokeTest, StringByReferenceComesBack) {

@@ -33,7 +33,8 @@ const TMember Members[] = {{"TimeFormat", true, false},
                            {"TestValueSpec", true, true},
                            {"TestValue", true, true},
                            {"TestLog", true, true},
-                           {"TestClearLog", true, true}};
+                           {"TestClearLog", true, true},
+                           {"TestLookupLocale", true, true}};
 constexpr DISPID MemberCount = sizeof Members / sizeof Members[0];
 
 std::string Environment(const char *name, const char *fallback = "") {
@@ -203,10 +204,11 @@ HRESULT TTestControl::GetTypeInfo(UINT, LCID, ITypeInfo **info) {
 }
 
 // Names are matched without regard to case, as automation servers do.
-HRESULT TTestControl::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID, DISPID *ids) {
+HRESULT TTestControl::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID locale, DISPID *ids) {
   HRESULT status = S_OK;
   for (UINT i = 0; i < count; ++i) {
     std::string name = Lower(Narrow(names[i], static_cast<int>(wcslen(names[i]))));
+    if (name.rfind("test", 0) != 0) FLookupLocale = locale;
     ids[i] = DISPID_UNKNOWN;
     for (DISPID m = 0; m < MemberCount; ++m) {
       bool known = FKind == ckMci ? Members[m].Mci : Members[m].AMovie;
@@ -410,6 +412,10 @@ HRESULT TTestControl::AnswerTest(const std::string &name, bool put, VARIANT *arg
     return S_OK;
   }
   if (!result) return S_OK;
+  if (name == "TestLookupLocale") {
+    SetI4(result, static_cast<int32_t>(FLookupLocale));
+    return S_OK;
+  }
   if (name == "TestLog") {
     std::string joined;
     for (const std::string &line : FLog)

@@ -81,4 +81,5 @@ private:
   int32_t FNextFailureCode = E_FAIL;
   std::string FValueSpec;
   std::vector<std::string> FLog;
+  LCID FLookupLocale = 0; // of the last lookup of a control member
 };
