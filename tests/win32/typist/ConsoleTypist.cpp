@@ -122,9 +122,8 @@ public:
       return;
     }
     if (verb == "screen") {
-      if (!Within([&] { return ScreenText().find(rest) != std::string::npos; }))
-        Fail("the screen never showed '" + rest + "':\n" + ScreenText());
-      return;
+      return Show([&] { return ScreenText().find(rest) != std::string::npos; },
+                  "the screen never showed '" + rest + "'", ScreenText);
     }
     if (verb == "size") return CheckSize(rest);
     if (verb == "cursor") return CheckCursorHidden();
@@ -136,9 +135,21 @@ public:
 private:
   void Wait(const std::string &text) {
     int wanted = ++FWaits[text];
-    if (!Within([&] { return Occurrences(Output(), text) >= wanted; }))
-      Fail("the output never showed '" + text + "' " + std::to_string(wanted) + " times:\n" +
-           Output());
+    Show([&] { return Occurrences(Output(), text) >= wanted; },
+         "the output never showed '" + text + "' " + std::to_string(wanted) + " times",
+         [this] { return Output(); });
+  }
+
+  // Waits until `shown`; a program that has ended fails at once rather than
+  // at the end of the action's time.
+  template <class F, class G> void Show(F shown, const std::string &failure, G text) {
+    bool ended = false;
+    Within([&] {
+      ended = WaitForSingleObject(Program.hProcess, 0) == WAIT_OBJECT_0;
+      return shown() || ended;
+    });
+    if (shown()) return;
+    Fail(failure + (ended ? " (the program has ended)" : "") + ":\n" + text());
   }
 
   std::string Output() { return FOutputPath == "-" ? ScreenText() : ReadFileText(FOutputPath); }
