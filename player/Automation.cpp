@@ -90,7 +90,9 @@ void InvokeMember(const TVariant &target, const std::string &name, TInvokeKind k
                   const TVariant *argument, TVariant *result) {
   if (target.VType != varDispatch || !target.Dispatch)
     Raise(EOleError("Variant does not reference an automation object"));
-  IDispatchObject &object = *target.Dispatch;
+  // Our own reference: the result variant may be the target itself.
+  std::shared_ptr<IDispatchObject> keep = target.Dispatch;
+  IDispatchObject &object = *keep;
 
   // Looked up on every call: a control may change its members at any time.
   int32_t dispId = 0;
@@ -123,7 +125,8 @@ void InvokeMember(const TVariant &target, const std::string &name, TInvokeKind k
   TExcepInfo excepInfo;
   status = object.Invoke(dispId, flags, args, result, excepInfo);
   if (status == DispE_Exception) {
-    int32_t code = excepInfo.SCode;
+    // A record without a code still reports a failure, never success.
+    int32_t code = excepInfo.SCode != 0 ? excepInfo.SCode : DispE_Exception;
     Raise(EOleException(OleErrorMessage(CutTrailing(excepInfo.Description), code), code,
                         excepInfo.Source, excepInfo.HelpFile, excepInfo.HelpContext));
   }

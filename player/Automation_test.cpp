@@ -121,6 +121,30 @@ TEST_F(TInvokeTest, EmptyDescriptionGivesTheCodesText) {
             "EOleException: Fichier introuvable \xE9");
 }
 
+TEST_F(TInvokeTest, ExceptionWithoutCodeKeepsAFailureCode) {
+  TExcepInfo info;
+  info.Description = "Stopped";
+  Control.FailOn("Run", DispE_Exception, info);
+  try {
+    InvokeMember(Target, "Run", ikMethod, nullptr, nullptr);
+    FAIL() << "no error";
+  } catch (const EOleException &error) {
+    EXPECT_EQ(error.ErrorCode, DispE_Exception);
+    EXPECT_EQ(error.Message, "Stopped");
+  }
+}
+
+TEST(InvokeAliasTest, ResultMayBeTheTargetItself) {
+  // The variant holds the only reference: clearing it for the result must
+  // not destroy the object in the middle of the call.
+  auto control = std::make_shared<TRecordingControl>();
+  control->SetProperty("Self", TVariant::Integer(5));
+  TVariant target = TVariant::Object(control);
+  control.reset();
+  InvokeMember(target, "Self", ikGet, nullptr, &target);
+  EXPECT_EQ(VariantToInteger(target), 5);
+}
+
 TEST_F(TInvokeTest, OtherInvokeFailuresAreSystemErrors) {
   Control.FailOn("Run", DispE_MemberNotFound);
   try {
