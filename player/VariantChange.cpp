@@ -154,7 +154,11 @@ bool AsString(const TVariant &value, std::string &text) {
   case varSingle: text = FormatFloat(value.DoubleValue, 7); return true;
   case varDouble: text = FormatFloat(value.DoubleValue, 15); return true;
   case varCurrency: text = FormatCurrency(value.IntValue); return true;
-  case varDate: text = FormatDate(value.DoubleValue); return true;
+  case varDate:
+    // Only years 100 to 9999 have a written form.
+    if (!(value.DoubleValue >= -657434.0 && value.DoubleValue < 2958466.0)) return false;
+    text = FormatDate(value.DoubleValue);
+    return true;
   case varOleStr: text = value.StringValue; return true;
   default: return false;
   }
