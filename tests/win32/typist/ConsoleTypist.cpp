@@ -175,24 +175,32 @@ private:
     }
   }
 
+  // The program sets up its console step by step after its title: the
+  // checks retry until it is done.
   void CheckSize(const std::string &rest) {
     int width = 0, height = 0;
     std::sscanf(rest.c_str(), "%d %d", &width, &height);
-    HANDLE output = OpenConsole("CONOUT$");
     CONSOLE_SCREEN_BUFFER_INFO info{};
-    GetConsoleScreenBufferInfo(output, &info);
-    CloseHandle(output);
-    if (info.dwSize.X != width || info.dwSize.Y != height)
+    bool sized = Within([&] {
+      HANDLE output = OpenConsole("CONOUT$");
+      GetConsoleScreenBufferInfo(output, &info);
+      CloseHandle(output);
+      return info.dwSize.X == width && info.dwSize.Y == height;
+    });
+    if (!sized)
       Fail("the buffer is " + std::to_string(info.dwSize.X) + "x" + std::to_string(info.dwSize.Y) +
            ", not " + rest);
   }
 
   void CheckCursorHidden() {
-    HANDLE output = OpenConsole("CONOUT$");
-    CONSOLE_CURSOR_INFO cursor{};
-    GetConsoleCursorInfo(output, &cursor);
-    CloseHandle(output);
-    if (cursor.bVisible) Fail("the cursor is visible");
+    bool hidden = Within([] {
+      HANDLE output = OpenConsole("CONOUT$");
+      CONSOLE_CURSOR_INFO cursor{};
+      GetConsoleCursorInfo(output, &cursor);
+      CloseHandle(output);
+      return !cursor.bVisible;
+    });
+    if (!hidden) Fail("the cursor is visible");
   }
 
   void CheckExit(DWORD expected) {
