@@ -39,11 +39,12 @@ printf '%s\r\n' '{HEAD' 'TITLE=Wine playback' 'FPS=25' '}' \
   '{T;100' 'Third subtitle' '}' '{T;150' 'Fourth subtitle' '}' >script.txt
 echo "not really a video: the test control does not read it" >video.avi
 
-# run_typist NAME OUTPUT ARGS...: the actions are in NAME.actions.
+# run_typist NAME OUTPUT ARGS...: the actions are in NAME.actions; the
+# program's environment gets $typist_env too.
 run_typist() {
   local name=$1 output=$2; shift 2
-  timeout 120 wine "$typist" "$name.actions" "$output" -- "$(winepath -w "$exe")" "$@" \
-    >"$name.typist" 2>&1
+  env ${typist_env:-} timeout 120 wine "$typist" "$name.actions" "$output" -- \
+    "$(winepath -w "$exe")" "$@" >"$name.typist" 2>&1
 }
 
 # 1. No control registered.
@@ -135,6 +136,20 @@ if [ $rc -eq 0 ] && [ $order = ok ] && [ "$resize" = $'Failed: 6\nRepos failed: 
   pass "-ndc: resize fails on the file, subtitles to the file, q exits 0"
 else
   fail "-ndc: typist exit $rc"; cat ndc.typist; echo "--- output:"; cat ndc.out
+fi
+
+# 5. A Czech system (OEM 852, ANSI 1250): the console reports its code page,
+# and a script in 1250 reaches the console translated to 852 ("Po\xe8\xedtadlo"
+# is "Po\x9f\xa1tadlo" there).
+printf '%s\r\n' '{HEAD' 'TITLE=Wine playback' 'CODEPAGE=1250' '}' '{T;5' $'Po\xe8\xedtadlo' '}' >script-cz.txt
+printf '%s\n' 'attach Wine playback' 'screen Code page is 852' $'screen Po\x9f\xa1tadlo' 'key q' \
+  'exit 0' >czech.actions
+typist_env=LC_ALL=cs_CZ.UTF-8 run_typist czech - script-cz.txt video.avi
+rc=$?
+if [ $rc -eq 0 ]; then
+  pass "Czech console: code page 852, a 1250 script shown in 852"
+else
+  fail "Czech console: typist exit $rc"; cat czech.typist
 fi
 
 [ $failures -eq 0 ] || { echo "playback.sh: $failures failed"; exit 1; }
