@@ -2,8 +2,8 @@
 # Live playback of the Windows program under Wine: the test COM server plays a
 # real-time clock, the console typist types keys into the program's console.
 # Checks: the fatal error without any control, subtitles in order, a pause and
-# a seek back through the control, "q" ending with 0, and the fresh console's
-# title, size and hidden cursor.
+# a seek back through the control, "q" ending with 0, the fresh console's
+# title, size and hidden cursor, and a script translated for a Czech console.
 set -uo pipefail
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 build=${CUESTRIP_BUILD:?set CUESTRIP_BUILD to the Windows build folder}
