@@ -26,6 +26,9 @@ int TDriver::Run() {
   } catch (const std::exception &error) {
     report = FailureReport(error);
     exitCode = 1;
+  } catch (...) {
+    report = FailureReport(Exception("Unknown failure"));
+    exitCode = 1;
   }
   if (!report.empty()) {
     // The stream that failed may fail again; the exit code tells the story.

@@ -46,7 +46,7 @@ TEST(FailureReport, NamesTheKindTheModuleAndTheRaisingCode) {
     const auto value = std::stoull(shown, nullptr, 16);
     const auto start = reinterpret_cast<uintptr_t>(&FailHere);
     EXPECT_GT(value, start);
-    EXPECT_LT(value, start + 256);
+    EXPECT_LT(value, start + 4096); // generous: sanitizers make the function long
   }
 }
 
