@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/TestDriver.h"
+#include "platform/fake/RecordingControl.h"
 #include "player/UntIFMPlayer.h"
 
 namespace {
@@ -93,16 +94,18 @@ TEST_F(StartupTest, ScreenplayNeedsAVideoFile) {
 }
 
 TEST_F(StartupTest, CommandLineVideoWinsOverTheScript) {
-  T.Files.Directories.insert("other.avi");
   T.Files.Add("v2.avi", "");
-  EXPECT_EQ(Run({"-scp", "s.txt", "v2.avi"}), 0);
-  EXPECT_EQ(T.Driver.VideoPath, ""); // cleared at finalisation
-  // The script names the newest existing FILE first when none is given.
-  T.Output.Lines.clear();
-  TTestDriver other;
-  other.Files = T.Files;
-  other.Process.Args = {"-scp", "s.txt"};
-  EXPECT_EQ(other.Driver.Run(), 0);
+  T.Process.Args = {"-scp", "s.txt", "v2.avi"};
+  EXPECT_EQ(T.ExitCodeOf([&] { T.Driver.Startup(); }), 0);
+  EXPECT_EQ(T.Driver.VideoPath, "v2.avi");
+}
+
+TEST_F(StartupTest, WithoutACommandLineVideoTheNewestExistingFileOfTheScriptIsUsed) {
+  T.Files.Add("two.txt", ScriptText({"{HEAD", "FILE=demo.avi", "FILE=other.avi", "FILE=gone.avi",
+                                     "}", "{T;1", "x", "}"}));
+  T.Process.Args = {"-scp", "two.txt"};
+  EXPECT_EQ(T.ExitCodeOf([&] { T.Driver.Startup(); }), 0);
+  EXPECT_EQ(T.Driver.VideoPath, "other.avi");
 }
 
 TEST_F(StartupTest, LoaderWarningsGoThroughTheLogLine) {
@@ -147,6 +150,26 @@ TEST_F(StartupTest, WithoutAPlayerNormalModeEndsWithTheFatalError) {
                                       T.Output.Lines.end());
   EXPECT_EQ(tail, WithUsage({"Fatal error: No supported video player available."}));
   EXPECT_FALSE(T.Driver.Player);
+}
+
+TEST_F(StartupTest, NormalRunPlaysUntilTheQuitKeyThenShutsDownWithZero) {
+  TRecordingControl control;
+  control.SetProperty("currentstate", TVariant::Integer(2));
+  control.SetProperty("CurrentPosition", TVariant::Double(0));
+  control.SetProperty("DisplayMode", TVariant::Integer(0));
+  TRegisteredControl registered("AMovie.ActiveMovie Control", &control);
+  T.Console.TypeKey('q');
+  T.Loop.QueueTicks(3);
+  EXPECT_EQ(Run({"-nd", "s.txt"}), 0);
+  // Debug off: nothing is printed before the first subtitle.
+  EXPECT_TRUE(T.Output.Lines.empty());
+  ASSERT_EQ(T.Loop.Killed.size(), 1u);
+  EXPECT_EQ(T.Loop.Killed[0], T.Driver.TimerId);
+  EXPECT_EQ(T.Driver.Script, nullptr);
+  EXPECT_FALSE(T.Driver.Player);
+  EXPECT_GE(control.Created, 1);
+  EXPECT_EQ(control.Released, control.Created);
+  EXPECT_EQ(T.Output.Flushes, 1);
 }
 
 } // namespace
