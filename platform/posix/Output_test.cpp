@@ -3,9 +3,17 @@
 // stream.
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <fcntl.h>
+#include <langinfo.h>
+#include <poll.h>
+#include <pty.h>
+#include <termios.h>
 #include <unistd.h>
+
+#include "platform/CodePages.h"
 
 #include "platform/Errors.h"
 #include "platform/Output.h"
@@ -114,6 +122,50 @@ TEST(PosixOutput, ClosedStreamFailsAndIsNotHandedToAnotherFile) {
   if (nextFd >= 0) close(nextFd);
   EXPECT_NE(nextFd, STDOUT_FILENO);
   EXPECT_EQ(error, EBADF);
+}
+
+// Everything the terminal side received within a short wait.
+std::string DrainTerminal(int master) {
+  std::string bytes;
+  pollfd ready{master, POLLIN, 0};
+  char chunk[256];
+  while (poll(&ready, 1, 200) > 0) {
+    const ssize_t got = read(master, chunk, sizeof chunk);
+    if (got <= 0) break;
+    bytes.append(chunk, static_cast<size_t>(got));
+  }
+  return bytes;
+}
+
+TEST(PosixOutput, TerminalGetsEachLineAtOnceInItsOwnCharset) {
+  if (PlatformCodePages().GetOEMCP() != 437) GTEST_SKIP() << "needs the 437 console code page";
+  const char *oldAll = getenv("LC_ALL");
+  const std::string savedAll = oldAll ? oldAll : "";
+  setenv("LC_ALL", "C.UTF-8", 1);
+  int master = -1, slave = -1;
+  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  termios raw{};
+  tcgetattr(slave, &raw);
+  cfmakeraw(&raw); // no newline translation: the bytes arrive as written
+  tcsetattr(slave, TCSANOW, &raw);
+  std::string received, codeset;
+  {
+    TStdoutRedirect redirect(slave);
+    auto output = CreatePlatformOutput();
+    codeset = nl_langinfo(CODESET);
+    output->WriteLine("caf\x82 na\x8bve");
+    received = DrainTerminal(master);
+  }
+  close(slave);
+  close(master);
+  if (oldAll)
+    setenv("LC_ALL", savedAll.c_str(), 1);
+  else
+    unsetenv("LC_ALL");
+  std::setlocale(LC_CTYPE, "C");
+  if (codeset != "UTF-8") GTEST_SKIP() << "no UTF-8 locale here";
+  // Flushed with the line, no flush needed; 0x82 and 0x8B of code page 437.
+  EXPECT_EQ(received, "caf\xc3\xa9 na\xc3\xafve\r\n");
 }
 
 } // namespace
