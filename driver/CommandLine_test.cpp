@@ -162,12 +162,4 @@ TEST_F(CommandLineTest, NoScriptShowsTheUsageAfterTheWarnings) {
   EXPECT_EQ(T.Output.Lines[1].rfind("Usage: ", 0), 0u);
 }
 
-TEST_F(CommandLineTest, VeryLongArgumentsAreHandledWhole) {
-  const std::string big(1 << 20, 'x');
-  Parse({"-" + big, big, "s.txt", "-p"});
-  ASSERT_EQ(T.Output.Lines.size(), 2u);
-  EXPECT_EQ(T.Output.Lines[0], "Unknown parameter: " + big);
-  EXPECT_EQ(T.Output.Lines[1], "Ignoring non-existant file specified at command line: " + big);
-}
-
 } // namespace

@@ -47,13 +47,6 @@ TEST_F(LayoutTest, WorkedExampleRunOfSpacesBeforeAnySpeaker) {
   EXPECT_EQ(T.Driver.SpeakerColumn, 0);
 }
 
-TEST_F(LayoutTest, BytesOnTheStreamEndInCrLf) {
-  T.Driver.Settings.LineWidth = 30;
-  Write("Bob:\tok, incomprehensibilities!");
-  EXPECT_EQ(T.Output.Bytes,
-            "Bob:" + Spaces(9) + "ok, incomprehensi\r\n" + Spaces(13) + "bilities! \r\n");
-}
-
 TEST_F(LayoutTest, BeforeAnySpeakerContinuationLinesStartAtColumnOne) {
   T.Driver.Settings.LineWidth = 12;
   EXPECT_EQ(Write("one two three four"), (std::vector<std::string>{"one two ", "three four "}));

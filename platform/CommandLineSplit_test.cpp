@@ -57,10 +57,4 @@ TEST(CommandLineSplit, ArgumentsLeaveOutTheProgramName) {
   EXPECT_TRUE(CommandLineArguments("prog").empty());
 }
 
-TEST(CommandLineSplit, VeryLongArgumentsStayWhole) {
-  const std::string big(100000, 'x');
-  EXPECT_EQ(CommandLineArguments("p \"" + big + " y\" z"),
-            (std::vector<std::string>{big + " y", "z"}));
-}
-
 } // namespace
