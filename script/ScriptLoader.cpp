@@ -46,10 +46,10 @@ void TCaptel::ReadBlock(TLineReader &reader) {
   if (!found || reader.Eof()) return;
 
   TFields fields(opening.substr(1));
-  const std::string type = fields.Get(1, true, true);
-  if (type == "HEAD")
+  const std::string_view type = fields.Trimmed(1);
+  if (EqualsUpperCase(type, "HEAD"))
     ReadHeadBlock(reader);
-  else if (type == "T")
+  else if (EqualsUpperCase(type, "T"))
     ReadTextBlock(reader, fields);
   else
     SkipBlock(reader);
@@ -99,11 +99,11 @@ void TCaptel::ReadTextBlock(TLineReader &reader, const TFields &fields) {
 
   ++Count;
   TText &entry = Texts[Count];
-  const std::string frameField = fields.Get(2, true);
+  const std::string_view frameField = fields.Trimmed(2);
   TNumberRead<int32_t> frame = ReadInteger(frameField);
   entry.Frame = static_cast<uint32_t>(frame.Value);
   if (!frame.Clean) {
-    if (LogProc) LogProc("Bad frame number: " + frameField);
+    if (LogProc) LogProc("Bad frame number: " + std::string(frameField));
     entry.Frame = Texts[Count - 1].Frame;
   }
   Texts[Count - 1].Next = Count;

@@ -19,6 +19,15 @@ std::string UpperCase(std::string_view text) {
   return result;
 }
 
+bool EqualsUpperCase(std::string_view text, std::string_view upper) {
+  if (text.size() != upper.size()) return false;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A') : text[i];
+    if (c != upper[i]) return false;
+  }
+  return true;
+}
+
 bool TrimmedStartsWith(std::string_view text, char c) {
   std::string_view trimmed = Trim(text);
   return !trimmed.empty() && trimmed.front() == c;
@@ -58,9 +67,7 @@ TFields::TFields(std::string_view text) : FText(Trim(text)) {
   FEnd[FCount - 1] = FText.size();
 }
 
-std::string TFields::Get(int n, bool trim, bool upper) const {
+std::string_view TFields::Field(int n) const {
   if (n < 1 || n > FCount) return {};
-  std::string_view field = FText.substr(FStart[n - 1], FEnd[n - 1] - FStart[n - 1]);
-  if (trim) field = Trim(field);
-  return upper ? UpperCase(field) : std::string(field);
+  return FText.substr(FStart[n - 1], FEnd[n - 1] - FStart[n - 1]);
 }

@@ -12,6 +12,8 @@ constexpr bool IsBlank(unsigned char c) { return c <= 0x20; }
 std::string_view Trim(std::string_view text);
 // Turns a-z into A-Z and leaves every other byte alone.
 std::string UpperCase(std::string_view text);
+// True when `text` equals `upper` once upper-cased; `upper` is in capitals.
+bool EqualsUpperCase(std::string_view text, std::string_view upper);
 // True when the trimmed text begins with `c`.
 bool TrimmedStartsWith(std::string_view text, char c);
 
@@ -37,9 +39,10 @@ public:
   static constexpr int MaxFields = 15;
   explicit TFields(std::string_view text);
   int Count() const { return FCount; }
-  // Field n counted from 1, optionally trimmed and then upper-cased; empty
-  // when the line has fewer than n fields.
-  std::string Get(int n, bool trim = false, bool upper = false) const;
+  // Field n counted from 1 as a view into the line; empty when the line has
+  // fewer than n fields.
+  std::string_view Field(int n) const;
+  std::string_view Trimmed(int n) const { return Trim(Field(n)); }
 
 private:
   std::string_view FText;

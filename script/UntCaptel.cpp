@@ -7,6 +7,7 @@
 
 #include "platform/CodePages.h"
 #include "platform/Files.h"
+#include "script/ScriptText.h"
 
 namespace {
 
@@ -91,10 +92,7 @@ void TCaptel::ClassifyCodePage(const std::string &valueText, int32_t number, boo
     else
       kind = 0;
   } else {
-    std::string word = valueText;
-    for (char &c : word)
-      if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (word == "ANSI") {
+    if (EqualsUpperCase(valueText, "ANSI")) {
       CodePage = static_cast<int32_t>(FCodePages.GetACP());
       kind = 2;
     } else {
