@@ -11,7 +11,7 @@ struct TPair {
   uint32_t ANSI;
 };
 
-class Classification : public ::testing::TestWithParam<TPair> {
+class CodePageKinds : public ::testing::TestWithParam<TPair> {
 protected:
   // CodePage and ScriptCodePageKind after loading "CODEPAGE=<value>".
   std::pair<int32_t, int32_t> Classify(const std::string &value) {
@@ -23,7 +23,7 @@ protected:
   int32_t ANSI() const { return static_cast<int32_t>(GetParam().ANSI); }
 };
 
-TEST_P(Classification, NumbersPickTheKindByValue) {
+TEST_P(CodePageKinds, NumbersPickTheKindByValue) {
   for (int32_t oem : {850, 852, 437})
     EXPECT_EQ(Classify(std::to_string(oem)), std::pair(oem, 1));
   for (int32_t ansi : {1250, 1252, 1200})
@@ -35,7 +35,7 @@ TEST_P(Classification, NumbersPickTheKindByValue) {
   EXPECT_EQ(Classify("$354"), std::pair(852, 1));
 }
 
-TEST_P(Classification, WordsNameTheSystemsCodePages) {
+TEST_P(CodePageKinds, WordsNameTheSystemsCodePages) {
   EXPECT_EQ(Classify("ANSI"), std::pair(ANSI(), 2));
   EXPECT_EQ(Classify("ansi"), std::pair(ANSI(), 2));
   EXPECT_EQ(Classify("AnSi"), std::pair(ANSI(), 2));
@@ -46,17 +46,17 @@ TEST_P(Classification, WordsNameTheSystemsCodePages) {
   EXPECT_EQ(Classify("1250 ansi"), std::pair(OEM(), 1));
 }
 
-INSTANTIATE_TEST_SUITE_P(SystemPairs, Classification,
+INSTANTIATE_TEST_SUITE_P(SystemPairs, CodePageKinds,
                          ::testing::Values(TPair{852, 1250}, TPair{437, 1252}));
 
-TEST(Classification, OemTestComesFirst) {
+TEST(CodePageClassification, OemTestComesFirst) {
   // A system whose ANSI page is also on the OEM list still gets kind 1.
   TScriptFixture f(1250, 1250);
   f.Load({"{HEAD", "CODEPAGE=1250", "}"});
   EXPECT_EQ(f.Script->ScriptCodePageKind, 1);
 }
 
-TEST(Classification, WithoutDirectiveTheKindStaysZero) {
+TEST(CodePageClassification, WithoutDirectiveTheKindStaysZero) {
   TScriptFixture f;
   TCaptel &s = f.Load({"{T;1", "\xE1", "}"});
   EXPECT_EQ(s.CodePage, 1250);
@@ -68,7 +68,7 @@ TEST(Classification, WithoutDirectiveTheKindStaysZero) {
 
 // Hands out the one text of a script with the given CODEPAGE value on a
 // console of the given kind.
-class Conversion : public ::testing::Test {
+class TextConversion : public ::testing::Test {
 protected:
   std::string HandedOut(const std::string &codePage, int32_t consoleKind, const std::string &text) {
     F = std::make_unique<TScriptFixture>(852, 1250);
@@ -94,7 +94,7 @@ std::string ToAnsi(std::string text) {
   return text;
 }
 
-TEST_F(Conversion, AnsiScriptIsTranslatedForAnOemConsole) {
+TEST_F(TextConversion, AnsiScriptIsTranslatedForAnOemConsole) {
   const std::string text = "Dobr\xFD ve\xE8\xE9r";
   EXPECT_EQ(HandedOut("1250", 1, text), ToOem(text));
   EXPECT_EQ(HandedOut("ansi", 1, text), ToOem(text));
@@ -103,20 +103,20 @@ TEST_F(Conversion, AnsiScriptIsTranslatedForAnOemConsole) {
   EXPECT_EQ(HandedOut("1250", 0, text), text);
 }
 
-TEST_F(Conversion, OemAndUnknownScriptsPassUnchangedOnAnOemConsole) {
+TEST_F(TextConversion, OemAndUnknownScriptsPassUnchangedOnAnOemConsole) {
   const std::string text = "P\xA9\xD8\xA0li\xA7";
   EXPECT_EQ(HandedOut("852", 1, text), text);
   EXPECT_EQ(F->CodePages.CharToOemCalls + F->CodePages.OemToCharCalls, 0);
   EXPECT_EQ(HandedOut("866", 1, text), text);
 }
 
-TEST_F(Conversion, OemScriptIsTranslatedForAnAnsiConsole) {
+TEST_F(TextConversion, OemScriptIsTranslatedForAnAnsiConsole) {
   const std::string text = "\x80\xFF\x81";
   EXPECT_EQ(HandedOut("OEM", 2, text), ToAnsi(text));
   EXPECT_EQ(HandedOut("1250", 2, text), text);
 }
 
-TEST_F(Conversion, LongTextsAndNulBytesAreTranslatedWhole) {
+TEST_F(TextConversion, LongTextsAndNulBytesAreTranslatedWhole) {
   std::string text(300, '\xE8');
   text[100] = '\0';
   text += "end";
@@ -126,7 +126,7 @@ TEST_F(Conversion, LongTextsAndNulBytesAreTranslatedWhole) {
   EXPECT_EQ(HandedOut("852", 1, text), text);
 }
 
-TEST_F(Conversion, StoredTableIsNeverChanged) {
+TEST_F(TextConversion, StoredTableIsNeverChanged) {
   TScriptFixture f;
   TCaptel &s = f.Load({"{HEAD", "CODEPAGE=1250", "}", "{T;1", "\xE8", "}"});
   s.ConsoleCodePageKind = 1;

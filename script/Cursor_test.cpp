@@ -11,7 +11,7 @@ namespace {
 
 using Lines = std::vector<std::string>;
 
-class Cursor : public ::testing::Test {
+class PlaybackCursor : public ::testing::Test {
 protected:
   TCaptel &Load(const Lines &lines) { return F.Load(lines); }
   Lines Drain() { return F.Drain(); }
@@ -20,12 +20,12 @@ protected:
 
 const Lines ThreeEntries = {"{T;250", "a", "}", "{T;400", "b", "}", "{T;400", "c", "}"};
 
-TEST_F(Cursor, EntriesAtFrameZeroAreDueAtTheFirstDrain) {
+TEST_F(PlaybackCursor, EntriesAtFrameZeroAreDueAtTheFirstDrain) {
   Load({"{T;0", "zero", "}", "{T;1", "one", "}"});
   EXPECT_EQ(Drain(), Lines{"0:zero"});
 }
 
-TEST_F(Cursor, ForwardHandsOutEverythingPassedInFileOrder) {
+TEST_F(PlaybackCursor, ForwardHandsOutEverythingPassedInFileOrder) {
   TCaptel &s = Load(ThreeEntries);
   s.AdvanceTo(100, 0);
   EXPECT_TRUE(Drain().empty());
@@ -36,7 +36,7 @@ TEST_F(Cursor, ForwardHandsOutEverythingPassedInFileOrder) {
   EXPECT_TRUE(Drain().empty());
 }
 
-TEST_F(Cursor, BackwardRepositionsWithoutHandingOut) {
+TEST_F(PlaybackCursor, BackwardRepositionsWithoutHandingOut) {
   TCaptel &s = Load(ThreeEntries);
   s.AdvanceTo(400, 0);
   Drain();
@@ -50,7 +50,7 @@ TEST_F(Cursor, BackwardRepositionsWithoutHandingOut) {
   EXPECT_EQ(Drain(), Lines{"250:a"});
 }
 
-TEST_F(Cursor, NextDueFillsTheEntryAlsoWhenNothingIsDue) {
+TEST_F(PlaybackCursor, NextDueFillsTheEntryAlsoWhenNothingIsDue) {
   Load(ThreeEntries);
   TText entry;
   EXPECT_FALSE(F.Script->NextDue(entry));
@@ -60,7 +60,7 @@ TEST_F(Cursor, NextDueFillsTheEntryAlsoWhenNothingIsDue) {
   EXPECT_EQ(F.Script->NextIndex, 1);
 }
 
-TEST_F(Cursor, KeepAheadAndPositionsBelowOneFrame) {
+TEST_F(PlaybackCursor, KeepAheadAndPositionsBelowOneFrame) {
   TCaptel &s = Load({"{HEAD", "KEEPAHEAD=12", "FPS=25", "}", "{T;112", "x", "}"});
   s.AdvanceTo(100, 0);
   EXPECT_EQ(s.CursorFrame, 112u);
@@ -75,7 +75,7 @@ TEST_F(Cursor, KeepAheadAndPositionsBelowOneFrame) {
   EXPECT_EQ(s.CursorFrame, 12u);
 }
 
-TEST_F(Cursor, AHigherFrameHoldsBackLaterEntries) {
+TEST_F(PlaybackCursor, AHigherFrameHoldsBackLaterEntries) {
   TCaptel &s = Load({"{T;500", "late", "}", "{T;100", "early", "}", "{T;600", "last", "}"});
   s.AdvanceTo(200, 0);
   EXPECT_TRUE(Drain().empty());
@@ -83,7 +83,7 @@ TEST_F(Cursor, AHigherFrameHoldsBackLaterEntries) {
   EXPECT_EQ(Drain(), (Lines{"500:late", "100:early"}));
 }
 
-TEST_F(Cursor, EmptyTableNeverAnswersDue) {
+TEST_F(PlaybackCursor, EmptyTableNeverAnswersDue) {
   TCaptel &s = Load({"no blocks"});
   EXPECT_EQ(s.NextIndex, s.Count);
   s.AdvanceTo(999999, 0);
@@ -92,14 +92,14 @@ TEST_F(Cursor, EmptyTableNeverAnswersDue) {
   EXPECT_EQ(entry.Frame, 1000000u);
 }
 
-TEST_F(Cursor, ScreenplayPassHandsOutTheWholeScript) {
+TEST_F(PlaybackCursor, ScreenplayPassHandsOutTheWholeScript) {
   TCaptel &s = Load(ThreeEntries);
   s.SeekTo(0);
   s.AdvanceTo(s.LastFrame, 0);
   EXPECT_EQ(Drain().size(), 3u);
 }
 
-TEST_F(Cursor, DrainEndsWhenTheCursorPassesTheEndMarker) {
+TEST_F(PlaybackCursor, DrainEndsWhenTheCursorPassesTheEndMarker) {
   TCaptel &s = Load({"{T;5", "a", "}", "{T;1500000", "beyond", "}"});
   s.AdvanceTo(2000000, 0);
   EXPECT_EQ(Drain(), (Lines{"5:a", "1500000:beyond"}));
@@ -111,20 +111,20 @@ TEST_F(Cursor, DrainEndsWhenTheCursorPassesTheEndMarker) {
   EXPECT_TRUE(Drain().empty());
 }
 
-TEST_F(Cursor, UnloadedObjectDrainsNothing) {
+TEST_F(PlaybackCursor, UnloadedObjectDrainsNothing) {
   TText entry;
   F.Script->AdvanceTo(1e6, 0);
   EXPECT_FALSE(F.Script->NextDue(entry));
 }
 
-TEST_F(Cursor, NegativeFrameIsStoredAsItsBitPatternAndNeverDue) {
+TEST_F(PlaybackCursor, NegativeFrameIsStoredAsItsBitPatternAndNeverDue) {
   TCaptel &s = Load({"{T;-5", "negative", "}", "{T;10", "after", "}"});
   EXPECT_EQ(s.Texts[1].Frame, 4294967291u);
   s.AdvanceTo(std::numeric_limits<double>::max(), 0);
   EXPECT_TRUE(Drain().empty());
 }
 
-TEST_F(Cursor, CursorPushedBelowZeroStaysAtZero) {
+TEST_F(PlaybackCursor, CursorPushedBelowZeroStaysAtZero) {
   TCaptel &s = Load({"{HEAD", "KEEPAHEAD=-50", "}", "{T;0", "zero", "}", "{T;20", "b", "}"});
   Drain();
   s.AdvanceTo(10, 0);
@@ -137,7 +137,7 @@ TEST_F(Cursor, CursorPushedBelowZeroStaysAtZero) {
   EXPECT_EQ(Drain(), Lines{"0:zero"});
 }
 
-TEST_F(Cursor, WildPositionsStayDefined) {
+TEST_F(PlaybackCursor, WildPositionsStayDefined) {
   TCaptel &s = Load(ThreeEntries);
   const double nan = std::numeric_limits<double>::quiet_NaN();
   const double inf = std::numeric_limits<double>::infinity();
@@ -158,7 +158,7 @@ TEST_F(Cursor, WildPositionsStayDefined) {
   EXPECT_EQ(Drain().size(), 3u);
 }
 
-TEST_F(Cursor, HugeKeepAheadDoesNotWrap) {
+TEST_F(PlaybackCursor, HugeKeepAheadDoesNotWrap) {
   TCaptel &s = Load({"{HEAD", "KEEPAHEAD=2147483647", "}", "{T;400", "x", "}"});
   s.AdvanceTo(2147483647.0, 0);
   EXPECT_EQ(s.CursorFrame, 4294967294u);
