@@ -211,6 +211,7 @@ void TPosixConsole::EnterRawMode() {
   mode.c_cc[VMIN] = 1;
   mode.c_cc[VTIME] = 0;
   FChanges.InputModeChanged = true;
+  FChanges.AppliedInputMode = mode;
   RecordChanges(); // before the change, so a signal in between still restores
   if (tcsetattr(FInputFd, TCSANOW, &mode) != 0) {
     FChanges.InputModeChanged = false;
@@ -275,6 +276,8 @@ void TPosixConsole::RecordChanges() {
   if (FResized) undo += SizeSequence(FStartSize);
   if (FTitleSaved) undo += Csi + "23;0t";
   FChanges.UndoSequence = undo;
+  FChanges.SuspendSequence = FCursorHidden ? Csi + "?25h" : "";
+  FChanges.ResumeSequence = FCursorHidden ? Csi + "?25l" : "";
   RecordTerminalChanges(FChanges);
 }
 

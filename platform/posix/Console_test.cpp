@@ -255,3 +255,30 @@ TEST_F(PtyConsole, EndingSignalRestoresTheTerminalThenKills) {
   EXPECT_NE(written.find("\x1b[?25l\x1b[?25h"), std::string::npos);
   EXPECT_NE(Mode().c_lflag & ECHO, 0u);
 }
+
+TEST_F(PtyConsole, SuspendGivesTheTerminalBackUntilContinued) {
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    setpgid(0, 0); // a group of its own, which its parent can continue
+    TPosixConsole console(Slave, Slave);
+    console.GetStdHandle(StdInputHandle);
+    console.SetCursorInfo(Slave, 1, false);
+    raise(SIGTSTP);
+    termios mode{};
+    tcgetattr(Slave, &mode);
+    _exit((mode.c_lflag & ECHO) ? 1 : 0); // raw again after continuing
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, WUNTRACED), child);
+  ASSERT_TRUE(WIFSTOPPED(status));
+  std::string suspended = Written(200);
+  EXPECT_NE(Mode().c_lflag & ECHO, 0u) << "echo off while stopped";
+  EXPECT_NE(suspended.find("\x1b[?25l\x1b[?25h"), std::string::npos);
+
+  kill(child, SIGCONT);
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "not raw after continuing";
+  std::string resumed = Written(200);
+  EXPECT_EQ(resumed.find("\x1b[?25l"), 0u) << "cursor not hidden again";
+}

@@ -23,6 +23,11 @@ struct TUndoRecord {
   int OutputFd = -1;
   char Sequence[256] = {};
   size_t SequenceLength = 0;
+  termios AppliedInputMode{};
+  char Suspend[32] = {};
+  size_t SuspendLength = 0;
+  char Resume[32] = {};
+  size_t ResumeLength = 0;
 };
 
 TUndoRecord Undo;
@@ -57,10 +62,51 @@ void OnEndingSignal(int signal) {
   errno = savedErrno;
 }
 
+// Ctrl+Z: the shell gets the terminal as it was while the program is
+// stopped, and the program gets its own settings back when it continues. The
+// stop itself is the default one, which the system discards where nobody
+// could continue the program (an orphaned process group).
+void OnSuspend(int signal) {
+  int savedErrno = errno;
+  if (Undo.Active) {
+    if (Undo.OutputFd >= 0) WriteAllSignalSafe(Undo.OutputFd, Undo.Suspend, Undo.SuspendLength);
+    if (Undo.InputModeChanged) tcsetattr(Undo.InputFd, TCSANOW, &Undo.SavedInputMode);
+  }
+  struct sigaction ours {};
+  struct sigaction standard {};
+  standard.sa_handler = SIG_DFL;
+  sigemptyset(&standard.sa_mask);
+  sigaction(signal, &standard, &ours);
+  sigset_t stop;
+  sigemptyset(&stop);
+  sigaddset(&stop, signal);
+  raise(signal);
+  sigprocmask(SIG_UNBLOCK, &stop, nullptr); // stops here until continued
+  sigprocmask(SIG_BLOCK, &stop, nullptr);
+  sigaction(signal, &ours, nullptr);
+  if (Undo.Active) {
+    if (Undo.InputModeChanged) tcsetattr(Undo.InputFd, TCSANOW, &Undo.AppliedInputMode);
+    if (Undo.OutputFd >= 0) WriteAllSignalSafe(Undo.OutputFd, Undo.Resume, Undo.ResumeLength);
+  }
+  errno = savedErrno;
+}
+
 void OnTerminate() {
   ApplyUndo();
   if (PreviousTerminate) PreviousTerminate();
   std::abort();
+}
+
+void InstallHandler(int signal, void (*handler)(int)) {
+  struct sigaction previous {};
+  sigaction(signal, nullptr, &previous);
+  // A signal the program was started with ignored (nohup) stays ignored.
+  if (previous.sa_handler == SIG_IGN) return;
+  struct sigaction action {};
+  action.sa_handler = handler;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(signal, &action, nullptr);
 }
 
 void InstallHooks() {
@@ -68,16 +114,9 @@ void InstallHooks() {
   HooksInstalled = true;
   std::atexit(ApplyUndo);
   PreviousTerminate = std::set_terminate(OnTerminate);
-  for (int signal : EndingSignals) {
-    struct sigaction previous {};
-    sigaction(signal, nullptr, &previous);
-    // A signal the program was started with ignored (nohup) stays ignored.
-    if (previous.sa_handler == SIG_IGN) continue;
-    struct sigaction action {};
-    action.sa_handler = OnEndingSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(signal, &action, nullptr);
-  }
+  for (int signal : EndingSignals)
+    InstallHandler(signal, OnEndingSignal);
+  InstallHandler(SIGTSTP, OnSuspend);
 }
 
 // Keeps the ending signals away while the record is half written.
@@ -107,6 +146,11 @@ void RecordTerminalChanges(const TTerminalChanges &changes) {
   Undo.OutputFd = changes.OutputFd;
   Undo.SequenceLength = std::min(changes.UndoSequence.size(), sizeof Undo.Sequence);
   std::memcpy(Undo.Sequence, changes.UndoSequence.data(), Undo.SequenceLength);
+  Undo.AppliedInputMode = changes.AppliedInputMode;
+  Undo.SuspendLength = std::min(changes.SuspendSequence.size(), sizeof Undo.Suspend);
+  std::memcpy(Undo.Suspend, changes.SuspendSequence.data(), Undo.SuspendLength);
+  Undo.ResumeLength = std::min(changes.ResumeSequence.size(), sizeof Undo.Resume);
+  std::memcpy(Undo.Resume, changes.ResumeSequence.data(), Undo.ResumeLength);
   Undo.Active = changes.InputModeChanged || Undo.SequenceLength > 0;
 }
 

@@ -1,5 +1,6 @@
 // Puts the terminal back as the program found it on every way out: normal
-// end, an uncaught failure, exit() and the signals SIGINT, SIGTERM, SIGHUP.
+// end, an uncaught failure, exit() and the signals SIGINT, SIGTERM, SIGHUP;
+// also while the program is suspended (Ctrl+Z).
 #pragma once
 
 #include <string>
@@ -14,6 +15,11 @@ struct TTerminalChanges {
   int OutputFd = -1;
   // Control sequences that undo the output side (cursor, size, title).
   std::string UndoSequence;
+  // While suspended only the input mode and the cursor are given back; these
+  // take them back again when the program continues.
+  termios AppliedInputMode{};
+  std::string SuspendSequence;
+  std::string ResumeSequence;
 };
 
 // Records the changes to undo; installs the exit and signal hooks the first
