@@ -126,13 +126,4 @@ TEST_F(TextConversion, LongTextsAndNulBytesAreTranslatedWhole) {
   EXPECT_EQ(HandedOut("852", 1, text), text);
 }
 
-TEST_F(TextConversion, StoredTableIsNeverChanged) {
-  TScriptFixture f;
-  TCaptel &s = f.Load({"{HEAD", "CODEPAGE=1250", "}", "{T;1", "\xE8", "}"});
-  s.ConsoleCodePageKind = 1;
-  s.AdvanceTo(1, 0);
-  f.Drain();
-  EXPECT_EQ(s.Texts[1].Text, "\xE8");
-}
-
 } // namespace

@@ -57,12 +57,4 @@ TEST(ScriptFields, OnlyFifteenAreRecorded) {
   EXPECT_EQ(fields.Field(16), "");
 }
 
-TEST(ScriptText, TrimAndUpperCase) {
-  EXPECT_EQ(Trim(std::string_view("\0 \t a b \x1F\x20", 9)), "a b");
-  EXPECT_EQ(Trim("\x7F"), "\x7F");
-  EXPECT_EQ(UpperCase("keepAhead \xE9z"), "KEEPAHEAD \xE9Z");
-  EXPECT_TRUE(EqualsUpperCase("Ansi", "ANSI"));
-  EXPECT_FALSE(EqualsUpperCase("ANSI ", "ANSI"));
-}
-
 } // namespace

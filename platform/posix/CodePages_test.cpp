@@ -85,19 +85,6 @@ TEST(LocaleCodePages, ClassificationAgainstTheRealPairs) {
   EXPECT_EQ(Classify("cs_CZ.UTF-8", "866"), std::pair(866, 0));
 }
 
-TEST(LocaleCodePages, AnsiScriptReachesAnOemConsoleTranslated) {
-  TLocaleCodePages pages("cs_CZ.UTF-8");
-  TFakeFiles files;
-  files.Add("s", "{HEAD\r\nCODEPAGE=1250\r\n}\r\n{T;1\r\n\xE8\r\n}\r\n");
-  auto script = std::make_unique<TCaptel>(nullptr, pages, files);
-  script->LoadFromFile("s");
-  script->ConsoleCodePageKind = 1;
-  script->AdvanceTo(1, 0);
-  TText entry;
-  ASSERT_TRUE(script->NextDue(entry));
-  EXPECT_EQ(entry.Text, "\x9F");
-}
-
 TEST(LocaleCodePages, LocaleNameComesFromTheEnvironment) {
   const char *chosen = std::setlocale(LC_CTYPE, nullptr);
   if (chosen && std::strcmp(chosen, "C") != 0) GTEST_SKIP() << "the program chose a locale";
