@@ -23,8 +23,7 @@ public:
 // A failed text read or write; carries the system error number.
 class EInOutError : public Exception {
 public:
-  explicit EInOutError(int errorCode)
-      : Exception(InOutMessage(errorCode)), ErrorCode(errorCode) {}
+  explicit EInOutError(int errorCode) : Exception(InOutMessage(errorCode)), ErrorCode(errorCode) {}
   const char *KindName() const override { return "EInOutError"; }
   // "File not found" for 2, ..., "I/O error %d" for numbers not in the table.
   static std::string InOutMessage(int errorCode);
@@ -47,10 +46,10 @@ public:
 
 class EOleException : public EOleSysError {
 public:
-  EOleException(std::string message, int32_t errorCode, std::string source,
-                std::string helpFile, int helpContext)
-      : EOleSysError(std::move(message), errorCode, helpContext),
-        Source(std::move(source)), HelpFile(std::move(helpFile)) {}
+  EOleException(std::string message, int32_t errorCode, std::string source, std::string helpFile,
+                int helpContext)
+      : EOleSysError(std::move(message), errorCode, helpContext), Source(std::move(source)),
+        HelpFile(std::move(helpFile)) {}
   const char *KindName() const override { return "EOleException"; }
   std::string Source;
   std::string HelpFile;

@@ -11,11 +11,26 @@
 
 // Variant type codes: the VT_ numbers of OLE automation.
 enum : uint16_t {
-  varEmpty = 0, varNull = 1, varSmallint = 2, varInteger = 3, varSingle = 4,
-  varDouble = 5, varCurrency = 6, varDate = 7, varOleStr = 8, varDispatch = 9,
-  varError = 10, varBoolean = 11, varVariant = 12, varUnknown = 13,
-  varShortInt = 16, varByte = 17, varWord = 18, varLongWord = 19,
-  varInt64 = 20, varByRef = 0x4000
+  varEmpty = 0,
+  varNull = 1,
+  varSmallint = 2,
+  varInteger = 3,
+  varSingle = 4,
+  varDouble = 5,
+  varCurrency = 6,
+  varDate = 7,
+  varOleStr = 8,
+  varDispatch = 9,
+  varError = 10,
+  varBoolean = 11,
+  varVariant = 12,
+  varUnknown = 13,
+  varShortInt = 16,
+  varByte = 17,
+  varWord = 18,
+  varLongWord = 19,
+  varInt64 = 20,
+  varByRef = 0x4000
 };
 
 // HRESULTs the shared code tests for.
@@ -30,31 +45,73 @@ enum : int32_t {
 };
 
 // Invoke flags: the DISPATCH_ numbers.
-enum : uint16_t {
-  DispatchMethod = 1, DispatchPropertyGet = 2, DispatchPropertyPut = 4
-};
+enum : uint16_t { DispatchMethod = 1, DispatchPropertyGet = 2, DispatchPropertyPut = 4 };
 constexpr int32_t DispIdPropertyPut = -3;
 
 class IDispatchObject;
 
 struct TVariant {
   uint16_t VType = varEmpty;
-  int64_t IntValue = 0;  // integers, booleans (0 or -1), currency (x 10000)
+  int64_t IntValue = 0;   // integers, booleans (0 or -1), currency (x 10000)
   double DoubleValue = 0; // single, double, date
   std::string StringValue;
   std::shared_ptr<IDispatchObject> Dispatch;
   std::string *StringRef = nullptr; // varOleStr | varByRef
   double *DoubleRef = nullptr;      // varDouble | varByRef
 
-  static TVariant Null() { TVariant v; v.VType = varNull; return v; }
-  static TVariant Integer(int32_t value) { TVariant v; v.VType = varInteger; v.IntValue = value; return v; }
-  static TVariant Double(double value) { TVariant v; v.VType = varDouble; v.DoubleValue = value; return v; }
-  static TVariant String(std::string value) { TVariant v; v.VType = varOleStr; v.StringValue = std::move(value); return v; }
-  static TVariant Boolean(bool value) { TVariant v; v.VType = varBoolean; v.IntValue = value ? -1 : 0; return v; }
-  static TVariant Currency(int64_t scaled) { TVariant v; v.VType = varCurrency; v.IntValue = scaled; return v; }
-  static TVariant Object(std::shared_ptr<IDispatchObject> object) { TVariant v; v.VType = varDispatch; v.Dispatch = std::move(object); return v; }
-  static TVariant StringByRef(std::string &ref) { TVariant v; v.VType = varOleStr | varByRef; v.StringRef = &ref; return v; }
-  static TVariant DoubleByRef(double &ref) { TVariant v; v.VType = varDouble | varByRef; v.DoubleRef = &ref; return v; }
+  static TVariant Null() {
+    TVariant v;
+    v.VType = varNull;
+    return v;
+  }
+  static TVariant Integer(int32_t value) {
+    TVariant v;
+    v.VType = varInteger;
+    v.IntValue = value;
+    return v;
+  }
+  static TVariant Double(double value) {
+    TVariant v;
+    v.VType = varDouble;
+    v.DoubleValue = value;
+    return v;
+  }
+  static TVariant String(std::string value) {
+    TVariant v;
+    v.VType = varOleStr;
+    v.StringValue = std::move(value);
+    return v;
+  }
+  static TVariant Boolean(bool value) {
+    TVariant v;
+    v.VType = varBoolean;
+    v.IntValue = value ? -1 : 0;
+    return v;
+  }
+  static TVariant Currency(int64_t scaled) {
+    TVariant v;
+    v.VType = varCurrency;
+    v.IntValue = scaled;
+    return v;
+  }
+  static TVariant Object(std::shared_ptr<IDispatchObject> object) {
+    TVariant v;
+    v.VType = varDispatch;
+    v.Dispatch = std::move(object);
+    return v;
+  }
+  static TVariant StringByRef(std::string &ref) {
+    TVariant v;
+    v.VType = varOleStr | varByRef;
+    v.StringRef = &ref;
+    return v;
+  }
+  static TVariant DoubleByRef(double &ref) {
+    TVariant v;
+    v.VType = varDouble | varByRef;
+    v.DoubleRef = &ref;
+    return v;
+  }
 };
 
 // The exception record of a DISP_E_EXCEPTION.

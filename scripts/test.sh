@@ -4,6 +4,7 @@
 # build under Wine, and a bounded fuzz run. Exits non-zero on any failure.
 set -uo pipefail
 cd "$(dirname "$0")/.."
+exec </dev/null # nothing here waits for a person at the keyboard
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${CUESTRIP_FUZZ_SECONDS:-60}
@@ -23,11 +24,12 @@ stage() { # stage NAME COMMAND...
   fi
 }
 
-build() { # build DIR CMAKE-ARGS...
-  local dir=$1; shift
+build() { # build DIR TARGET CMAKE-ARGS... (TARGET "all" builds everything)
+  local dir=$1 target=$2; shift 2
   cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log"; return 1; }
-  cmake --build "$dir" -j "$jobs" >"$dir.build.log" 2>&1 || { tail -n 60 "$dir.build.log"; return 1; }
+  cmake --build "$dir" --target "$target" -j "$jobs" >"$dir.build.log" 2>&1 \
+    || { tail -n 60 "$dir.build.log"; return 1; }
 }
 
 run_e2e() { # run_e2e FOLDER BUILD-DIR: every *.sh in the folder
@@ -41,21 +43,21 @@ run_e2e() { # run_e2e FOLDER BUILD-DIR: every *.sh in the folder
 }
 
 mkdir -p build
-stage "native build" build build/native
+stage "native build" build build/native all
 stage "native unit tests" build/native/cuestrip_tests --gtest_brief=1
 stage "native end-to-end" run_e2e tests/e2e/posix "$root/build/native"
 
-stage "sanitizer build" build build/asan -DCUESTRIP_SANITIZE=ON
+stage "sanitizer build" build build/asan cuestrip_tests -DCUESTRIP_SANITIZE=ON
 stage "sanitizer unit tests" env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   build/asan/cuestrip_tests --gtest_brief=1
 
-stage "windows build" build build/win -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+stage "windows build" build build/win all -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
 export WINEPREFIX="$root/build/wineprefix"
 stage "wine prefix" scripts/wine-prefix.sh "$WINEPREFIX"
 stage "windows unit tests under wine" scripts/wine-run.sh build/win/cuestrip_tests.exe --gtest_brief=1
 stage "windows end-to-end under wine" run_e2e tests/e2e/wine "$root/build/win"
 
-stage "fuzz build" build build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
+stage "fuzz build" build build/fuzz fuzz_script -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
 stage "fuzz run (${fuzz_seconds}s)" scripts/fuzz.sh build/fuzz "$fuzz_seconds"
 
 wineserver -k >/dev/null 2>&1 || true

@@ -8,20 +8,9 @@
 #include <unistd.h>
 
 #include "platform/Errors.h"
+#include "platform/posix/InOutErrors.h"
 
 namespace {
-
-int InOutErrorNumber(int error) {
-  switch (error) {
-  case ENOENT: return 2;
-  case ENAMETOOLONG: return 3;
-  case EMFILE: return 4;
-  case EACCES:
-  case EPERM: return 5;
-  case ENOSPC: return 101;
-  default: return error;
-  }
-}
 
 [[noreturn]] void RaiseErrno(int error) { Raise(EInOutError(InOutErrorNumber(error))); }
 

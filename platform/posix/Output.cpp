@@ -13,23 +13,11 @@
 
 #include "platform/CodePages.h"
 #include "platform/Errors.h"
+#include "platform/posix/InOutErrors.h"
 
 namespace {
 
 constexpr size_t BlockSize = 128;
-
-// The system error number an I/O failure reports, as the file reader maps it.
-int InOutErrorNumber(int error) {
-  switch (error) {
-  case ENOENT: return 2;
-  case ENAMETOOLONG: return 3;
-  case EMFILE: return 4;
-  case EACCES:
-  case EPERM: return 5;
-  case ENOSPC: return 101;
-  default: return error;
-  }
-}
 
 bool IsAscii(const std::string &text) {
   for (char c : text)

@@ -29,8 +29,8 @@ protected:
     InvokeMember(Control, name, ikGet, nullptr, &result);
     return result;
   }
-  TVariant Value(const std::string &spec) {
-    Put("TestValueSpec", TVariant::String(spec));
+  TVariant Value(const std::string &layout) {
+    Put("TestValueSpec", TVariant::String(layout));
     return Get("TestValue");
   }
 
