@@ -11,6 +11,7 @@
 #include "platform/Controls.h"
 #include "platform/Errors.h"
 #include "platform/posix/PosixLoop.h"
+#include "platform/posix/mpv/MpvTestSupport.h"
 #include "player/UntIFAMovie.h"
 #include "player/UntIFMPlayer.h"
 
@@ -22,17 +23,8 @@ using std::chrono::milliseconds;
 class MpvAdapters : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
-    char pattern[] = "/tmp/cuestrip-adapters-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    Dir = pattern;
-    fs::create_directories(Dir / "mpv");
-    std::ofstream(Dir / "mpv" / "mpv.conf") << "vo=null\nao=null\n";
-    setenv("MPV_HOME", (Dir / "mpv").c_str(), 1);
-    Video = (Dir / "t25.mp4").string();
-    std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=25:duration=20 "
-                          "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 '" +
-                          Video + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg could not make the test video";
+    Dir = MakeMpvTestFolder("/tmp/cuestrip-adapters-XXXXXX", Video);
+    ASSERT_FALSE(Dir.empty());
   }
   static void TearDownTestSuite() {
     UnregisterAutomationClass("MCI.MMControl");

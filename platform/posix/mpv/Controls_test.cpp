@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "platform/posix/PosixLoop.h"
+#include "platform/posix/mpv/MpvTestSupport.h"
 #include "platform/posix/mpv/StandInControls.h"
 
 namespace {
@@ -20,20 +21,12 @@ using std::chrono::milliseconds;
 class MpvControls : public ::testing::Test {
 protected:
   static void SetUpTestSuite() {
-    char pattern[] = "/tmp/cuestrip-mpv-XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    Dir = pattern;
-    fs::create_directories(Dir / "mpv");
-    std::ofstream(Dir / "mpv" / "mpv.conf") << "vo=null\nao=null\n";
-    setenv("MPV_HOME", (Dir / "mpv").c_str(), 1);
-    Video = (Dir / "t25.mp4").string();
-    std::string command = "ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=25:duration=20 "
-                          "-c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 '" +
-                          Video + "'";
-    ASSERT_EQ(std::system(command.c_str()), 0) << "ffmpeg could not make the test video";
+    Dir = MakeMpvTestFolder("/tmp/cuestrip-mpv-XXXXXX", Video);
+    ASSERT_FALSE(Dir.empty());
     std::ofstream(Dir / "notes.txt") << "not a video\n";
     Audio = (Dir / "tone.wav").string();
-    command = "ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=2 '" + Audio + "'";
+    std::string command =
+        "ffmpeg -v error -y -f lavfi -i sine=frequency=440:duration=2 '" + Audio + "'";
     ASSERT_EQ(std::system(command.c_str()), 0);
   }
   static void TearDownTestSuite() { fs::remove_all(Dir); }
