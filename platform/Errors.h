@@ -24,6 +24,8 @@ public:
 class EInOutError : public Exception {
 public:
   explicit EInOutError(int errorCode) : Exception(InOutMessage(errorCode)), ErrorCode(errorCode) {}
+  EInOutError(int errorCode, std::string message)
+      : Exception(std::move(message)), ErrorCode(errorCode) {}
   const char *KindName() const override { return "EInOutError"; }
   // "File not found" for 2, ..., "I/O error %d" for numbers not in the table.
   static std::string InOutMessage(int errorCode);

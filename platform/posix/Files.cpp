@@ -12,7 +12,7 @@
 
 namespace {
 
-[[noreturn]] void RaiseErrno(int error) { Raise(EInOutError(InOutErrorNumber(error))); }
+[[noreturn]] void RaiseErrno(int error) { Raise(InOutErrorFromErrno(error)); }
 
 class TPosixFiles : public IFileSystem {
 public:

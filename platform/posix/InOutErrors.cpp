@@ -1,16 +1,16 @@
-// Maps errno onto the system's I/O error numbers.
+// Maps errno onto the system's I/O errors.
 #include "platform/posix/InOutErrors.h"
 
 #include <cerrno>
 
-int InOutErrorNumber(int error) {
+EInOutError InOutErrorFromErrno(int error) {
   switch (error) {
-  case ENOENT: return 2;
-  case ENAMETOOLONG: return 3;
-  case EMFILE: return 4;
+  case ENOENT: return EInOutError(2);
+  case ENAMETOOLONG: return EInOutError(3);
+  case EMFILE: return EInOutError(4);
   case EACCES:
-  case EPERM: return 5;
-  case ENOSPC: return 101;
-  default: return error;
+  case EPERM: return EInOutError(5);
+  case ENOSPC: return EInOutError(101);
+  default: return EInOutError(error, "I/O error " + std::to_string(error));
   }
 }

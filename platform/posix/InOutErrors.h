@@ -1,7 +1,11 @@
-// The system's I/O error numbers for POSIX errno values, shared by the file
-// reader and the output stream.
+// The I/O error for a POSIX errno value, shared by the file reader and the
+// output stream.
 #pragma once
 
-// ENOENT 2, ENAMETOOLONG 3, EMFILE 4, EACCES and EPERM 5, ENOSPC 101; any
-// other errno is passed through as its own number ("I/O error n").
-int InOutErrorNumber(int error);
+#include "platform/Errors.h"
+
+// ENOENT is 2, ENAMETOOLONG 3, EMFILE 4, EACCES and EPERM 5, ENOSPC 101, each
+// with its message. Any other errno keeps its own number and reads "I/O error
+// n", also where that number means something else among the system's error
+// numbers (EIO is 5, which must not read "File access denied").
+EInOutError InOutErrorFromErrno(int error);

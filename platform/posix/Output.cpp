@@ -75,7 +75,7 @@ private:
         continue;
       }
       if (wrote < 0 && errno == EINTR) continue;
-      Raise(EInOutError(wrote < 0 ? InOutErrorNumber(errno) : 101));
+      Raise(wrote < 0 ? InOutErrorFromErrno(errno) : EInOutError(101));
     }
   }
 
