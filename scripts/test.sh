@@ -47,6 +47,9 @@ stage "native build" build build/native all
 stage "native unit tests" build/native/cuestrip_tests --gtest_brief=1
 stage "native end-to-end" run_e2e tests/e2e/posix "$root/build/native"
 
+stage "build without libmpv" build build/nompv cuestrip -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON
+stage "without libmpv end-to-end" run_e2e tests/nompv "$root/build/nompv"
+
 stage "sanitizer build" build build/asan cuestrip_tests -DCUESTRIP_SANITIZE=ON
 stage "sanitizer unit tests" env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   build/asan/cuestrip_tests --gtest_brief=1
