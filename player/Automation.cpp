@@ -36,6 +36,14 @@ int32_t RoundToInteger(double value) {
   return static_cast<int32_t>(rounded);
 }
 
+TVariant ChangeType(const TVariant &value, uint16_t varType) {
+  TVariant converted;
+  if (!PlatformChangeType(value, varType, converted)) RaiseConversionError();
+  return converted;
+}
+
+} // namespace
+
 bool IsIntegerType(uint16_t varType) {
   switch (varType) {
   case varSmallint:
@@ -52,14 +60,6 @@ bool IsIntegerType(uint16_t varType) {
 bool IsFloatType(uint16_t varType) {
   return varType == varSingle || varType == varDouble || varType == varDate;
 }
-
-TVariant ChangeType(const TVariant &value, uint16_t varType) {
-  TVariant converted;
-  if (!PlatformChangeType(value, varType, converted)) RaiseConversionError();
-  return converted;
-}
-
-} // namespace
 
 std::string OleErrorMessage(const std::string &message, int32_t code) {
   if (!message.empty()) return message;

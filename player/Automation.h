@@ -154,6 +154,11 @@ enum TInvokeKind { ikGet, ikPut, ikMethod };
 void InvokeMember(const TVariant &target, const std::string &name, TInvokeKind kind,
                   const TVariant *argument, TVariant *result);
 
+// The integer kinds (kept in IntValue) and the floating kinds (single,
+// double, date; kept in DoubleValue).
+bool IsIntegerType(uint16_t varType);
+bool IsFloatType(uint16_t varType);
+
 // Result conversions with the system's rules.
 double VariantToDouble(const TVariant &value);
 int32_t VariantToInteger(const TVariant &value);

@@ -6,23 +6,10 @@
 
 #include "platform/Errors.h"
 #include "player/AutomationPlatform.h"
+#include "player/ControlCalls.h"
 #include "player/SeekRule.h"
 
 namespace {
-
-void Put(const TVariant &player, const char *name, const TVariant &value) {
-  InvokeMember(player, name, ikPut, &value, nullptr);
-}
-
-TVariant Get(const TVariant &player, const char *name) {
-  TVariant result;
-  InvokeMember(player, name, ikGet, nullptr, &result);
-  return result;
-}
-
-void Call(const TVariant &player, const char *name) {
-  InvokeMember(player, name, ikMethod, nullptr, nullptr);
-}
 
 // The control's "currentstate" numbers as playback states.
 int32_t StateOfCurrentState(int32_t state) {
@@ -39,27 +26,14 @@ int32_t StateOfCurrentState(int32_t state) {
 // Compares a value with the integer 0 whatever numeric type it comes in; a
 // text counts by the number it reads as.
 bool EqualsZero(const TVariant &value) {
-  switch (value.VType) {
-  case varEmpty: return true;
-  case varSmallint:
-  case varInteger:
-  case varShortInt:
-  case varByte:
-  case varWord:
-  case varLongWord:
-  case varInt64:
-  case varBoolean:
-  case varCurrency: return value.IntValue == 0;
-  case varSingle:
-  case varDouble:
-  case varDate: return value.DoubleValue == 0;
-  case varOleStr: {
-    TVariant number;
-    if (!PlatformChangeType(value, varDouble, number)) RaiseInvalidOperation();
-    return number.DoubleValue == 0;
-  }
-  default: RaiseInvalidOperation();
-  }
+  if (value.VType == varEmpty) return true;
+  if (IsIntegerType(value.VType) || value.VType == varBoolean || value.VType == varCurrency)
+    return value.IntValue == 0;
+  if (IsFloatType(value.VType)) return value.DoubleValue == 0;
+  if (value.VType != varOleStr) RaiseInvalidOperation();
+  TVariant number;
+  if (!PlatformChangeType(value, varDouble, number)) RaiseInvalidOperation();
+  return number.DoubleValue == 0;
 }
 
 // Seconds times the frame rate, truncated toward zero to a whole 32-bit frame
@@ -73,16 +47,9 @@ double WholeFrames(double frames) {
 
 } // namespace
 
-TAMovie::TAMovie(double frameRate) : FAvailable(true) {
-  try {
-    FPlayer = TVariant::Object(CreateAutomationObject("AMovie.ActiveMovie Control"));
-  } catch (...) {
-    // Whatever went wrong, the player is simply not available.
-    FPlayer = TVariant::Null();
-    FAvailable = false;
-  }
-  FFrameRate = frameRate;
-}
+TAMovie::TAMovie(double frameRate)
+    : FPlayer(CreateControlOrNull("AMovie.ActiveMovie Control")), FFrameRate(frameRate),
+      FAvailable(FPlayer.VType == varDispatch) {}
 
 bool TAMovie::InSecondsMode() { return EqualsZero(Get(FPlayer, "DisplayMode")); }
 

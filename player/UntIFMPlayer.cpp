@@ -2,6 +2,7 @@
 // multimedia control, which is asked to count in frames.
 #include "player/UntIFMPlayer.h"
 
+#include "player/ControlCalls.h"
 #include "player/SeekRule.h"
 
 std::string MCIDeviceType;
@@ -9,16 +10,6 @@ std::string MCIDeviceType;
 namespace {
 
 constexpr int32_t MciFormatFrames = 3;
-
-void Put(const TVariant &player, const char *name, const TVariant &value) {
-  InvokeMember(player, name, ikPut, &value, nullptr);
-}
-
-TVariant Get(const TVariant &player, const char *name) {
-  TVariant result;
-  InvokeMember(player, name, ikGet, nullptr, &result);
-  return result;
-}
 
 // The control's "mode" numbers as playback states.
 int32_t StateOfMode(int32_t mode) {
@@ -34,16 +25,9 @@ int32_t StateOfMode(int32_t mode) {
 
 } // namespace
 
-TMPlayer::TMPlayer(double frameRate) : FAvailable(true) {
-  try {
-    FPlayer = TVariant::Object(CreateAutomationObject("MCI.MMControl"));
-  } catch (...) {
-    // Whatever went wrong, the player is simply not available.
-    FPlayer = TVariant::Null();
-    FAvailable = false;
-  }
-  FFrameRate = frameRate;
-}
+TMPlayer::TMPlayer(double frameRate)
+    : FPlayer(CreateControlOrNull("MCI.MMControl")), FFrameRate(frameRate),
+      FAvailable(FPlayer.VType == varDispatch) {}
 
 double TMPlayer::GetPosition() {
   // The time format is set before every use of "Position": the control may

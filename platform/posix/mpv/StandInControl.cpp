@@ -61,24 +61,11 @@ void TStandInControl::AddMethod(const std::string &name, std::function<void()> c
 }
 
 double TStandInControl::ArgDouble(const TVariant &value) {
-  switch (value.VType) {
-  case varDouble | varByRef:
-    if (value.DoubleRef) return *value.DoubleRef;
-    break;
-  case varSingle:
-  case varDouble:
-  case varDate: return value.DoubleValue;
-  case varCurrency: return static_cast<double>(value.IntValue) / 10000.0;
-  case varSmallint:
-  case varInteger:
-  case varShortInt:
-  case varByte:
-  case varWord:
-  case varLongWord:
-  case varInt64:
-  case varBoolean: return static_cast<double>(value.IntValue);
-  default: break;
-  }
+  if (value.VType == (varDouble | varByRef) && value.DoubleRef) return *value.DoubleRef;
+  if (IsFloatType(value.VType)) return value.DoubleValue;
+  if (value.VType == varCurrency) return static_cast<double>(value.IntValue) / 10000.0;
+  if (IsIntegerType(value.VType) || value.VType == varBoolean)
+    return static_cast<double>(value.IntValue);
   throw TTypeMismatch{};
 }
 
