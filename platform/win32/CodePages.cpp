@@ -1,12 +1,7 @@
 // The real code pages on Windows: GetOEMCP, GetACP, OemToCharA, CharToOemA.
 #include "platform/CodePages.h"
 
-#include <windows.h>
-
-// NOTE: windows.h maps these names to their A/W variants; the interface means
-// its own operations.
-#undef OemToChar
-#undef CharToOem
+#include "platform/win32/WindowsApi.h"
 
 namespace {
 

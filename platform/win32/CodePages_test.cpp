@@ -2,12 +2,9 @@
 // to whole texts with their NUL bytes.
 #include "platform/CodePages.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include <gtest/gtest.h>
-
-#undef OemToChar
-#undef CharToOem
 
 namespace {
 

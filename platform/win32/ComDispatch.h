@@ -2,9 +2,7 @@
 // object, and the conversions between our variants and real VARIANTs/BSTRs.
 #pragma once
 
-#include <windows.h>
-
-#include <oleauto.h>
+#include "platform/win32/WindowsApi.h"
 
 #include <memory>
 #include <string>

@@ -2,9 +2,7 @@
 // console preparation and the input queue that the key drain reads.
 #include "platform/Console.h"
 
-#include <windows.h>
-// The interface names its operation after the call; drop the A/W macro.
-#undef SetConsoleTitle
+#include "platform/win32/WindowsApi.h"
 
 namespace {
 

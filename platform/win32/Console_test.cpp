@@ -13,12 +13,8 @@
 #include "platform/fake/FakeOutput.h"
 #include "platform/fake/FakeProcess.h"
 
+#include "platform/win32/WindowsApi.h"
 #include <gtest/gtest.h>
-#include <windows.h>
-// The services name their operations after the calls; drop the A/W macros.
-#undef SetConsoleTitle
-#undef GetMessage
-#undef DispatchMessage
 
 namespace {
 

@@ -2,7 +2,7 @@
 // through CreateFileA and ReadFile, failing with the system error number.
 #include "platform/Files.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include "platform/Errors.h"
 

@@ -2,7 +2,7 @@
 // system error numbers a failed read carries.
 #include "platform/Files.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include <fstream>
 

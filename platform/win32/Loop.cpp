@@ -4,10 +4,7 @@
 // control created on this thread.
 #include "platform/Loop.h"
 
-#include <windows.h>
-// The interface names its operations after the calls; drop the A/W macros.
-#undef GetMessage
-#undef DispatchMessage
+#include "platform/win32/WindowsApi.h"
 
 #include <exception>
 #include <map>

@@ -3,10 +3,8 @@
 // and a failing procedure.
 #include "platform/Loop.h"
 
+#include "platform/win32/WindowsApi.h"
 #include <gtest/gtest.h>
-#include <windows.h>
-#undef GetMessage
-#undef DispatchMessage
 
 #include <stdexcept>
 #include <vector>

@@ -2,7 +2,7 @@
 // then its file name.
 #include "platform/ModuleInfo.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 std::string ModuleFileName(const void *address) {
   HMODULE module = nullptr;

@@ -4,7 +4,7 @@
 // new console when the program allocates one.
 #include "platform/Output.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include "platform/Errors.h"
 

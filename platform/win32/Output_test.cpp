@@ -3,7 +3,7 @@
 // write.
 #include <gtest/gtest.h>
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include "platform/Errors.h"
 #include "platform/Output.h"

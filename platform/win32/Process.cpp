@@ -2,7 +2,7 @@
 // program file's path, and one line of standard input.
 #include "platform/Process.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include "platform/CommandLineSplit.h"
 

@@ -1,7 +1,7 @@
 // Both player adapters over real COM against the test server: the calls
 // that reach it, by-reference arguments, the device type written back, the
 // running clock and a class that cannot be created.
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 // exception record and its description, and the conversions of real
 // VARIANT results, including the portable change-type step held against
 // VariantChangeTypeEx.
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // The COM tests' entry point (COM initialised around the whole run) and their
 // shared helpers.
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 #include <gtest/gtest.h>
 
