@@ -2,8 +2,6 @@
 // type, the script and video paths, with warnings for what is not understood.
 #include "driver/Driver.h"
 
-#include "player/UntIFMPlayer.h"
-
 namespace {
 
 // Removes every leading and trailing byte of code 32 or less.
@@ -85,7 +83,7 @@ void TDriver::ParseCommandLine() {
     case okDeviceType: {
       // The next argument is the value, whatever it looks like.
       const std::string value = index + 1 < args.size() ? Trim(args[++index]) : std::string();
-      (option->Kind == okPlayer ? PlayerCode : MCIDeviceType) = value;
+      (option->Kind == okPlayer ? PlayerCode : Settings.MCIDeviceType) = value;
       break;
     }
     }

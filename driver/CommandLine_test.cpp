@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include "driver/TestDriver.h"
-#include "player/UntIFMPlayer.h"
 
 namespace {
 
@@ -14,9 +13,7 @@ protected:
     T.Files.Add("v.avi", "");
     T.Files.Add("w.avi", "");
     T.Files.Directories.insert("dir");
-    MCIDeviceType.clear();
   }
-  ~CommandLineTest() override { MCIDeviceType.clear(); }
 
   // Parses; returns the exit code when the usage text ended it, else -1.
   int Parse(std::vector<std::string> args, bool slash = false) {
@@ -77,22 +74,22 @@ TEST_F(CommandLineTest, CodePageSwitchesAreAcceptedAndChangeNothing) {
 TEST_F(CommandLineTest, ValueOptionsTakeTheNextArgumentWhateverItIs) {
   Parse({"-p", "s.txt", "s.txt", "--mci-device-type", "  -d  "});
   EXPECT_EQ(T.Driver.PlayerCode, "s.txt");
-  EXPECT_EQ(MCIDeviceType, "-d");
+  EXPECT_EQ(T.Driver.Settings.MCIDeviceType, "-d");
   EXPECT_TRUE(T.Driver.Settings.Debug); // "-d" was a value, not the switch
   EXPECT_EQ(T.Driver.ScriptPath, "s.txt");
   EXPECT_EQ(T.Driver.VideoPath, "");
   Parse({"s.txt", "--player", "MCI", "-mdt", "avivideo"});
   EXPECT_EQ(T.Driver.PlayerCode, "MCI");
-  EXPECT_EQ(MCIDeviceType, "avivideo");
+  EXPECT_EQ(T.Driver.Settings.MCIDeviceType, "avivideo");
 }
 
 TEST_F(CommandLineTest, ValueOptionAtTheEndGivesAnEmptyValue) {
   T.Driver.PlayerCode = "AMovie";
   Parse({"s.txt", "-p"});
   EXPECT_EQ(T.Driver.PlayerCode, "");
-  MCIDeviceType = "old";
+  T.Driver.Settings.MCIDeviceType = "old";
   Parse({"s.txt", "-mdt"});
-  EXPECT_EQ(MCIDeviceType, "");
+  EXPECT_EQ(T.Driver.Settings.MCIDeviceType, "");
   EXPECT_TRUE(T.Output.Lines.empty());
 }
 

@@ -4,7 +4,6 @@
 
 #include "driver/FailureReport.h"
 #include "platform/Errors.h"
-#include "player/UntIFMPlayer.h"
 
 TDriver::TDriver(TServices services) : Services(services) {}
 
@@ -54,5 +53,5 @@ void TDriver::Finalize() {
   ScriptPath.clear();
   PlayerCode.clear();
   Player.Clear();
-  MCIDeviceType.clear();
+  Settings.MCIDeviceType.clear();
 }

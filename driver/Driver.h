@@ -22,7 +22,12 @@ struct TSettings {
   bool ResizeConsole = true;
   bool DetachConsole = true;
   bool Screenplay = false;
+  // Empty unless "-mci-device-type" set it; the MCI control may write a new
+  // value back into it.
+  std::string MCIDeviceType;
 };
+
+struct TPlayerControl;
 
 // The services the driver runs on; main passes the real ones.
 struct TServices {
@@ -56,8 +61,7 @@ public:
   // Console, player, clock and keys.
   void PrepareConsole();
   void SelectPlayer();
-  bool TryAMovie();
-  bool TryMPlayer();
+  bool TryPlayer(const TPlayerControl &control);
   void RunMessageLoop();
   void TimerTick();
   void HandleKey(const TInputRecord &event);

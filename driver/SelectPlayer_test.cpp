@@ -22,10 +22,7 @@ protected:
     T.Driver.Script->FrameRate = 25.0;
     T.Driver.VideoPath = "C:\\films\\film.avi";
   }
-  ~SelectPlayerTest() override {
-    T.Driver.Player.Clear();
-    MCIDeviceType.clear();
-  }
+  ~SelectPlayerTest() override { T.Driver.Player.Clear(); }
 
   // Registers each control as available or missing, then selects.
   int Select(bool aMovie, bool mci) {

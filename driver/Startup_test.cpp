@@ -48,9 +48,7 @@ protected:
     T.Files.Add("s.txt", Dialogue);
     T.Files.Add("demo.avi", "");
     T.Files.Add("other.avi", "");
-    MCIDeviceType.clear();
   }
-  ~StartupTest() override { MCIDeviceType.clear(); }
 
   int Run(std::vector<std::string> args) {
     T.Process.Args = std::move(args);
@@ -140,7 +138,7 @@ TEST_F(StartupTest, FinalisationClearsThePathsAndTheDeviceType) {
   EXPECT_EQ(T.Driver.ScriptPath, "");
   EXPECT_EQ(T.Driver.PlayerCode, "");
   EXPECT_EQ(T.Driver.CurrentEntry.Text, "");
-  EXPECT_EQ(MCIDeviceType, "");
+  EXPECT_EQ(T.Driver.Settings.MCIDeviceType, "");
 }
 
 TEST_F(StartupTest, WithoutAPlayerNormalModeEndsWithTheFatalError) {

@@ -7,7 +7,6 @@
 #include "platform/Errors.h"
 #include "player/AutomationPlatform.h"
 #include "player/ControlCalls.h"
-#include "player/SeekRule.h"
 
 namespace {
 
@@ -47,9 +46,7 @@ double WholeFrames(double frames) {
 
 } // namespace
 
-TAMovie::TAMovie(double frameRate)
-    : FPlayer(CreateControlOrNull("AMovie.ActiveMovie Control")), FFrameRate(frameRate),
-      FAvailable(FPlayer.VType == varDispatch) {}
+TAMovie::TAMovie(double frameRate) : TControlPlayer("AMovie.ActiveMovie Control", frameRate) {}
 
 bool TAMovie::InSecondsMode() { return EqualsZero(Get(FPlayer, "DisplayMode")); }
 
@@ -72,13 +69,6 @@ void TAMovie::SetPosition(double position) {
   }
 }
 
-std::string TAMovie::GetFileName() { return VariantToString(Get(FPlayer, "FileName")); }
-
-void TAMovie::SetFileName(const std::string &name) {
-  std::string copy = name;
-  Put(FPlayer, "FileName", TVariant::StringByRef(copy));
-}
-
 int32_t TAMovie::GetState() {
   return StateOfCurrentState(VariantToInteger(Get(FPlayer, "currentstate")));
 }
@@ -86,10 +76,6 @@ int32_t TAMovie::GetState() {
 // Playback begins only if the control starts it once "FileName" is set;
 // otherwise with the first Play.
 void TAMovie::Start() { Put(FPlayer, "FullScreenMode", TVariant::Boolean(false)); }
-
-void TAMovie::Close() { FPlayer = TVariant::Null(); }
-
-bool TAMovie::IsAvailable() { return FAvailable; }
 
 void TAMovie::Play() {
   Put(FPlayer, "FullScreenMode", TVariant::Boolean(false));
@@ -99,5 +85,3 @@ void TAMovie::Play() {
 void TAMovie::Stop() { Call(FPlayer, "Stop"); }
 
 void TAMovie::Pause() { Call(FPlayer, "Pause"); }
-
-void TAMovie::Seek(int32_t direction, double amount) { SeekRelative(*this, direction, amount); }

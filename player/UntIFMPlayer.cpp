@@ -3,9 +3,6 @@
 #include "player/UntIFMPlayer.h"
 
 #include "player/ControlCalls.h"
-#include "player/SeekRule.h"
-
-std::string MCIDeviceType;
 
 namespace {
 
@@ -25,9 +22,8 @@ int32_t StateOfMode(int32_t mode) {
 
 } // namespace
 
-TMPlayer::TMPlayer(double frameRate)
-    : FPlayer(CreateControlOrNull("MCI.MMControl")), FFrameRate(frameRate),
-      FAvailable(FPlayer.VType == varDispatch) {}
+TMPlayer::TMPlayer(double frameRate, std::string &deviceType)
+    : TControlPlayer("MCI.MMControl", frameRate), FDeviceType(deviceType) {}
 
 double TMPlayer::GetPosition() {
   // The time format is set before every use of "Position": the control may
@@ -42,31 +38,18 @@ void TMPlayer::SetPosition(double position) {
   Put(FPlayer, "Position", TVariant::DoubleByRef(frames));
 }
 
-std::string TMPlayer::GetFileName() { return VariantToString(Get(FPlayer, "FileName")); }
-
-void TMPlayer::SetFileName(const std::string &name) {
-  std::string copy = name;
-  Put(FPlayer, "FileName", TVariant::StringByRef(copy));
-}
-
 int32_t TMPlayer::GetState() { return StateOfMode(VariantToInteger(Get(FPlayer, "mode"))); }
 
 void TMPlayer::Start() {
   // The device type goes by reference to the setting itself, so a value the
   // control writes back replaces it.
-  if (!MCIDeviceType.empty()) Put(FPlayer, "DeviceType", TVariant::StringByRef(MCIDeviceType));
+  if (!FDeviceType.empty()) Put(FPlayer, "DeviceType", TVariant::StringByRef(FDeviceType));
   Put(FPlayer, "Command", TVariant::String("open"));
   Put(FPlayer, "Command", TVariant::String("play"));
 }
-
-void TMPlayer::Close() { FPlayer = TVariant::Null(); }
-
-bool TMPlayer::IsAvailable() { return FAvailable; }
 
 void TMPlayer::Play() { Put(FPlayer, "Command", TVariant::String("play")); }
 
 void TMPlayer::Stop() { Put(FPlayer, "Command", TVariant::String("stop")); }
 
 void TMPlayer::Pause() { Put(FPlayer, "Command", TVariant::String("pause")); }
-
-void TMPlayer::Seek(int32_t direction, double amount) { SeekRelative(*this, direction, amount); }

@@ -1,37 +1,25 @@
 // TMPlayer: the video player over the MCI multimedia control
-// ("MCI.MMControl"), and the MCI device type the command line sets.
+// ("MCI.MMControl").
 #pragma once
 
 #include <string>
 
-#include "player/Automation.h"
-#include "player/InterfacedObject.h"
-#include "player/UntVideoIF.h"
+#include "player/ControlPlayer.h"
 
-// Empty at start-up; "-mci-device-type" sets it, Start reads it, and the
-// control may write a new value back into it.
-extern std::string MCIDeviceType;
-
-class TMPlayer : public TInterfacedObject<IVideoPlayer> {
+class TMPlayer : public TControlPlayer {
 public:
-  // Never fails: when the control cannot be created IsAvailable is false.
-  explicit TMPlayer(double frameRate);
+  // `deviceType` is the "-mci-device-type" setting: empty unless set, read by
+  // Start, and the control may write a new value back into it.
+  TMPlayer(double frameRate, std::string &deviceType);
 
   double GetPosition() override;
   void SetPosition(double position) override;
-  std::string GetFileName() override;
-  void SetFileName(const std::string &name) override;
   int32_t GetState() override;
   void Start() override;
-  void Close() override;
-  bool IsAvailable() override;
   void Play() override;
   void Stop() override;
   void Pause() override;
-  void Seek(int32_t direction, double amount) override;
 
 private:
-  TVariant FPlayer;
-  double FFrameRate;
-  bool FAvailable;
+  std::string &FDeviceType;
 };

@@ -15,13 +15,11 @@ using Calls = std::vector<std::string>;
 
 class TMPlayerTest : public ::testing::Test {
 protected:
-  void SetUp() override { MCIDeviceType.clear(); }
-  void TearDown() override { MCIDeviceType.clear(); }
-
-  // Declared before the adapter so that it outlives every reference.
+  // Declared before the adapter so that they outlive every reference.
+  std::string DeviceType;
   TRecordingControl Control;
   TRegisteredControl Registration{"MCI.MMControl", &Control};
-  TVideoPlayerRef Player{new TMPlayer(25.0)};
+  TVideoPlayerRef Player{new TMPlayer(25.0, DeviceType)};
 };
 
 TEST_F(TMPlayerTest, PositionsTravelInFramesWithTheTimeFormatSetEachTime) {
@@ -60,16 +58,16 @@ TEST_F(TMPlayerTest, StartWithoutDeviceTypeSendsOpenAndPlayOnly) {
 }
 
 TEST_F(TMPlayerTest, StartWithDeviceTypeTakesBackWhatTheControlWrites) {
-  MCIDeviceType = "avivideo";
+  DeviceType = "avivideo";
   Control.WriteBack("DeviceType", TVariant::String("AVIVideo"));
   Player->Start();
   EXPECT_EQ(Control.CallTexts(), (Calls{"put DeviceType BSTR byref \"avivideo\"",
                                         "put Command BSTR \"open\"", "put Command BSTR \"play\""}));
-  EXPECT_EQ(MCIDeviceType, "AVIVideo");
+  EXPECT_EQ(DeviceType, "AVIVideo");
 }
 
 TEST_F(TMPlayerTest, FailedDeviceTypeSendsNoCommand) {
-  MCIDeviceType = "avivideo";
+  DeviceType = "avivideo";
   Control.WriteBack("DeviceType", TVariant::String("changed"));
   TExcepInfo info;
   info.SCode = static_cast<int32_t>(0x80040200);
@@ -77,7 +75,7 @@ TEST_F(TMPlayerTest, FailedDeviceTypeSendsNoCommand) {
   Control.FailOn("DeviceType", DispE_Exception, info);
   EXPECT_EQ(RaisedBy([&] { Player->Start(); }), "EOleException: Invalid device type");
   EXPECT_EQ(Control.CallTexts(), (Calls{"put DeviceType BSTR byref \"avivideo\""}));
-  EXPECT_EQ(MCIDeviceType, "avivideo");
+  EXPECT_EQ(DeviceType, "avivideo");
 }
 
 TEST_F(TMPlayerTest, FileNameGoesByReferenceAndWriteBackIsDropped) {
@@ -135,7 +133,7 @@ TEST_F(TMPlayerTest, AfterCloseEveryOperationFailsWithoutReachingTheControl) {
   Player->Close();
   EXPECT_EQ(Control.Released, 1); // Close drops the object at once
   EXPECT_TRUE(Player->IsAvailable());
-  MCIDeviceType = "avivideo";
+  DeviceType = "avivideo";
   std::vector<std::function<void()>> operations = {
       [&] { Player->GetPosition(); }, [&] { Player->SetPosition(1); },
       [&] { Player->GetFileName(); }, [&] { Player->SetFileName("x"); },
@@ -149,9 +147,10 @@ TEST_F(TMPlayerTest, AfterCloseEveryOperationFailsWithoutReachingTheControl) {
 }
 
 TEST(TMPlayerLifeTest, ReferenceCountAndRelease) {
+  std::string deviceType; // outlives the player that refers to it
   TRecordingControl control;
   TRegisteredControl registration("MCI.MMControl", &control);
-  auto *player = new TMPlayer(25.0);
+  auto *player = new TMPlayer(25.0, deviceType);
   EXPECT_EQ(player->RefCount(), 0);
   EXPECT_EQ(control.Created, 1);
   {
@@ -164,9 +163,10 @@ TEST(TMPlayerLifeTest, ReferenceCountAndRelease) {
 }
 
 TEST(TMPlayerLifeTest, CreationFailureIsSwallowed) {
+  std::string deviceType; // outlives the player that refers to it
   std::vector<std::string> creations;
   TRegisteredControl registration("MCI.MMControl", nullptr, &creations);
-  TVideoPlayerRef player(new TMPlayer(25.0));
+  TVideoPlayerRef player(new TMPlayer(25.0, deviceType));
   EXPECT_FALSE(player->IsAvailable());
   EXPECT_EQ(creations, (std::vector<std::string>{"MCI.MMControl"}));
   EXPECT_EQ(RaisedBy([&] { player->Play(); }), NoObject);

@@ -15,20 +15,17 @@ using Lines = std::vector<std::string>;
 
 class ComAdapterTest : public ::testing::Test {
 protected:
-  void SetUp() override {
-    ResetServerSettings();
-    MCIDeviceType.clear();
-  }
-  void TearDown() override { MCIDeviceType.clear(); }
+  void SetUp() override { ResetServerSettings(); }
+  std::string DeviceType;
 };
 
 TEST_F(ComAdapterTest, MciPlayerStartsWithTheDeviceTypeWrittenBack) {
-  TVideoPlayerRef player(new TMPlayer(25.0));
+  TVideoPlayerRef player(new TMPlayer(25.0, DeviceType));
   ASSERT_TRUE(player->IsAvailable());
-  MCIDeviceType = "avivideo";
+  DeviceType = "avivideo";
   player->SetFileName("C:\\films\\film.avi");
   player->Start();
-  EXPECT_EQ(MCIDeviceType, "AVIVIDEO");
+  EXPECT_EQ(DeviceType, "AVIVIDEO");
   EXPECT_EQ(player->GetState(), vsPlaying);
   EXPECT_EQ(player->GetFileName(), "C:\\films\\film.avi");
   EXPECT_EQ(ServerLog(),
@@ -38,7 +35,7 @@ TEST_F(ComAdapterTest, MciPlayerStartsWithTheDeviceTypeWrittenBack) {
 }
 
 TEST_F(ComAdapterTest, MciPlayerPositionsAndCommands) {
-  TVideoPlayerRef player(new TMPlayer(25.0));
+  TVideoPlayerRef player(new TMPlayer(25.0, DeviceType));
   player->SetFileName("film.avi");
   player->Start();
   player->Pause();
@@ -60,7 +57,7 @@ TEST_F(ComAdapterTest, MciPlayerPositionsAndCommands) {
 }
 
 TEST_F(ComAdapterTest, MciClockRunsWhilePlaying) {
-  TVideoPlayerRef player(new TMPlayer(25.0));
+  TVideoPlayerRef player(new TMPlayer(25.0, DeviceType));
   player->SetFileName("film.avi");
   player->Start();
   Sleep(400);
@@ -119,18 +116,18 @@ TEST_F(ComAdapterTest, ClassThatCannotBeCreatedMakesTheAdapterUnavailable) {
   TVideoPlayerRef movie(new TAMovie(25.0));
   EXPECT_FALSE(movie->IsAvailable());
   EXPECT_EQ(RaisedBy([&] { movie->Play(); }), NoObject);
-  TVideoPlayerRef mci(new TMPlayer(25.0));
+  TVideoPlayerRef mci(new TMPlayer(25.0, DeviceType));
   EXPECT_TRUE(mci->IsAvailable());
 }
 
 TEST_F(ComAdapterTest, ControlErrorsReachTheCaller) {
   SetServerSetting("CUESTRIP_COM_FAIL", "Command=The device is not ready.  ");
-  TVideoPlayerRef player(new TMPlayer(25.0));
+  TVideoPlayerRef player(new TMPlayer(25.0, DeviceType));
   EXPECT_EQ(RaisedBy([&] { player->Play(); }), "EOleException: The device is not ready");
 }
 
 TEST_F(ComAdapterTest, AfterCloseNothingReachesTheServer) {
-  TVideoPlayerRef player(new TMPlayer(25.0));
+  TVideoPlayerRef player(new TMPlayer(25.0, DeviceType));
   player->Close();
   EXPECT_EQ(RaisedBy([&] { player->GetState(); }), NoObject);
   EXPECT_TRUE(ServerLog().empty());

@@ -48,9 +48,10 @@ protected:
 } // namespace
 
 TEST_F(MpvAdapters, BothPlayersPlayAndSeekInFrames) {
+  std::string deviceType; // outlives the player that refers to it
   for (int mci = 0; mci < 2; ++mci) {
     SCOPED_TRACE(mci ? "MCI" : "AMovie");
-    TVideoPlayerRef player(mci ? static_cast<IVideoPlayer *>(new TMPlayer(25))
+    TVideoPlayerRef player(mci ? static_cast<IVideoPlayer *>(new TMPlayer(25, deviceType))
                                : static_cast<IVideoPlayer *>(new TAMovie(25)));
     ASSERT_TRUE(player->IsAvailable());
     player->SetFileName(Video);
@@ -70,6 +71,7 @@ TEST_F(MpvAdapters, BothPlayersPlayAndSeekInFrames) {
 }
 
 TEST_F(MpvAdapters, AMissingFileIsNotReadyAndCallsFailWithMpvsReason) {
+  std::string deviceType; // outlives the player that refers to it
   TVideoPlayerRef player(new TAMovie(25));
   player->SetFileName((Dir / "gone.mp4").string());
   player->Start();
@@ -82,7 +84,7 @@ TEST_F(MpvAdapters, AMissingFileIsNotReadyAndCallsFailWithMpvsReason) {
     EXPECT_NE(error.Message.find("Cannot play"), std::string::npos) << error.Message;
   }
 
-  TVideoPlayerRef mci(new TMPlayer(25));
+  TVideoPlayerRef mci(new TMPlayer(25, deviceType));
   mci->SetFileName((Dir / "gone.mp4").string());
   EXPECT_THROW(mci->Start(), EOleException);
   EXPECT_EQ(mci->GetState(), vsNotReady);

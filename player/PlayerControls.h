@@ -1,0 +1,21 @@
+// The table of the players over COM-style controls: the order they are
+// tried in, the "-player" codes that name each, and how each is made.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "player/UntVideoIF.h"
+
+struct TPlayerControl {
+  std::vector<std::string> Codes; // "-player" values that name this player
+  const char *Name;               // as in "<Name> interface not available"
+  // Never fails; the player says whether its control could be created.
+  IVideoPlayer *(*Create)(double frameRate, std::string &mciDeviceType);
+};
+
+// In the order the fallback tries them.
+const std::vector<TPlayerControl> &PlayerControls();
+
+// The entry `code` names, or null.
+const TPlayerControl *FindPlayerControl(const std::string &code);
