@@ -59,58 +59,22 @@ struct TVariant {
   std::string *StringRef = nullptr; // varOleStr | varByRef
   double *DoubleRef = nullptr;      // varDouble | varByRef
 
-  static TVariant Null() {
-    TVariant v;
-    v.VType = varNull;
-    return v;
-  }
-  static TVariant Integer(int32_t value) {
-    TVariant v;
-    v.VType = varInteger;
-    v.IntValue = value;
-    return v;
-  }
-  static TVariant Double(double value) {
-    TVariant v;
-    v.VType = varDouble;
-    v.DoubleValue = value;
-    return v;
-  }
+  static TVariant Null() { return {.VType = varNull}; }
+  static TVariant Integer(int32_t value) { return {.VType = varInteger, .IntValue = value}; }
+  static TVariant Double(double value) { return {.VType = varDouble, .DoubleValue = value}; }
   static TVariant String(std::string value) {
-    TVariant v;
-    v.VType = varOleStr;
-    v.StringValue = std::move(value);
-    return v;
+    return {.VType = varOleStr, .StringValue = std::move(value)};
   }
-  static TVariant Boolean(bool value) {
-    TVariant v;
-    v.VType = varBoolean;
-    v.IntValue = value ? -1 : 0;
-    return v;
-  }
-  static TVariant Currency(int64_t scaled) {
-    TVariant v;
-    v.VType = varCurrency;
-    v.IntValue = scaled;
-    return v;
-  }
+  static TVariant Boolean(bool value) { return {.VType = varBoolean, .IntValue = value ? -1 : 0}; }
+  static TVariant Currency(int64_t scaled) { return {.VType = varCurrency, .IntValue = scaled}; }
   static TVariant Object(std::shared_ptr<IDispatchObject> object) {
-    TVariant v;
-    v.VType = varDispatch;
-    v.Dispatch = std::move(object);
-    return v;
+    return {.VType = varDispatch, .Dispatch = std::move(object)};
   }
   static TVariant StringByRef(std::string &ref) {
-    TVariant v;
-    v.VType = varOleStr | varByRef;
-    v.StringRef = &ref;
-    return v;
+    return {.VType = varOleStr | varByRef, .StringRef = &ref};
   }
   static TVariant DoubleByRef(double &ref) {
-    TVariant v;
-    v.VType = varDouble | varByRef;
-    v.DoubleRef = &ref;
-    return v;
+    return {.VType = varDouble | varByRef, .DoubleRef = &ref};
   }
 };
 

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <functional>
 
 #include "platform/fake/RecordingControl.h"
 #include "player/PlayerTestSupport.h"
@@ -176,13 +175,7 @@ TEST_F(TAMovieTest, AfterCloseEveryOperationFailsWithoutReachingTheControl) {
   Player->Close();
   EXPECT_EQ(Control.Released, 1);
   EXPECT_TRUE(Player->IsAvailable());
-  std::vector<std::function<void()>> operations = {
-      [&] { Player->GetPosition(); }, [&] { Player->SetPosition(1); },
-      [&] { Player->GetFileName(); }, [&] { Player->SetFileName("x"); },
-      [&] { Player->GetState(); },    [&] { Player->Start(); },
-      [&] { Player->Play(); },        [&] { Player->Stop(); },
-      [&] { Player->Pause(); },       [&] { Player->Seek(sdBackward, 1); }};
-  for (auto &operation : operations)
+  for (auto &operation : EveryOperation(Player))
     EXPECT_EQ(RaisedBy(operation), NoObject);
   EXPECT_TRUE(Control.Calls.empty());
 }

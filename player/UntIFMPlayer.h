@@ -12,13 +12,17 @@ public:
   // Start, and the control may write a new value back into it.
   TMPlayer(double frameRate, std::string &deviceType);
 
-  double GetPosition() override;
-  void SetPosition(double position) override;
-  int32_t GetState() override;
+  // The device type if set, then "open" and "play"; the others are one
+  // "Command" each.
   void Start() override;
   void Play() override;
   void Stop() override;
   void Pause() override;
+  // The control's "mode" as a playback state.
+  int32_t GetState() override;
+  // "Position" in frames, with "TimeFormat" set to frames before each use.
+  double GetPosition() override;
+  void SetPosition(double position) override;
 
 private:
   std::string &FDeviceType;

@@ -4,8 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 #include "platform/fake/RecordingControl.h"
 #include "player/PlayerTestSupport.h"
 
@@ -134,13 +132,7 @@ TEST_F(TMPlayerTest, AfterCloseEveryOperationFailsWithoutReachingTheControl) {
   EXPECT_EQ(Control.Released, 1); // Close drops the object at once
   EXPECT_TRUE(Player->IsAvailable());
   DeviceType = "avivideo";
-  std::vector<std::function<void()>> operations = {
-      [&] { Player->GetPosition(); }, [&] { Player->SetPosition(1); },
-      [&] { Player->GetFileName(); }, [&] { Player->SetFileName("x"); },
-      [&] { Player->GetState(); },    [&] { Player->Start(); },
-      [&] { Player->Play(); },        [&] { Player->Stop(); },
-      [&] { Player->Pause(); },       [&] { Player->Seek(sdForward, 1); }};
-  for (auto &operation : operations)
+  for (auto &operation : EveryOperation(Player))
     EXPECT_EQ(RaisedBy(operation), NoObject);
   EXPECT_TRUE(Control.Calls.empty());
   Player->Close(); // closing twice is harmless

@@ -114,23 +114,12 @@ std::string FormatDate(double value) {
 
 // Every convertible variant reduced to one number or one text.
 bool AsNumber(const TVariant &value, double &number, bool &exactInteger) {
-  exactInteger = false;
+  exactInteger = value.VType == varEmpty || value.VType == varBoolean || IsIntegerType(value.VType);
+  if (exactInteger) {
+    number = value.VType == varEmpty ? 0 : static_cast<double>(value.IntValue);
+    return true;
+  }
   switch (value.VType) {
-  case varEmpty:
-    number = 0;
-    exactInteger = true;
-    return true;
-  case varSmallint:
-  case varInteger:
-  case varShortInt:
-  case varByte:
-  case varWord:
-  case varLongWord:
-  case varInt64:
-  case varBoolean:
-    number = static_cast<double>(value.IntValue);
-    exactInteger = true;
-    return true;
   case varSingle:
   case varDouble:
   case varDate: number = value.DoubleValue; return true;
@@ -141,16 +130,15 @@ bool AsNumber(const TVariant &value, double &number, bool &exactInteger) {
 }
 
 bool AsString(const TVariant &value, std::string &text) {
+  if (value.VType == varEmpty) {
+    text.clear();
+    return true;
+  }
+  if (value.VType == varBoolean || IsIntegerType(value.VType)) {
+    text = std::to_string(value.IntValue);
+    return true;
+  }
   switch (value.VType) {
-  case varEmpty: text.clear(); return true;
-  case varSmallint:
-  case varInteger:
-  case varShortInt:
-  case varByte:
-  case varWord:
-  case varLongWord:
-  case varInt64:
-  case varBoolean: text = std::to_string(value.IntValue); return true;
   case varSingle: text = FormatFloat(value.DoubleValue, 7); return true;
   case varDouble: text = FormatFloat(value.DoubleValue, 15); return true;
   case varCurrency: text = FormatCurrency(value.IntValue); return true;
