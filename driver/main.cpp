@@ -1,20 +1,27 @@
-// The program's entry: builds the real services, runs the driver and returns
-// its exit code, with COM set up first and torn down last.
+// The program's entry: the whole wiring. Chooses the locale, builds the real
+// services, runs the driver and returns its exit code, with COM set up first
+// and torn down last.
+#include <clocale>
+
 #include "driver/Driver.h"
 #include "platform/Controls.h"
 #include "player/Automation.h"
 
 int main(int argc, char **argv) {
+  // Characters follow the user's locale (the terminal's charset on POSIX);
+  // numbers stay in the C locale, which the mpv player requires.
+  std::setlocale(LC_CTYPE, "");
   InitializeAutomation();
   int exitCode = 1;
   {
+    ICodePages &codePages = PlatformCodePages();
+    IFileSystem &files = PlatformFiles();
     std::unique_ptr<IProcess> process = CreatePlatformProcess(argc, argv);
-    std::unique_ptr<IOutput> output = CreatePlatformOutput();
-    std::unique_ptr<IConsole> console = CreatePlatformConsole();
+    std::unique_ptr<IOutput> output = CreatePlatformOutput(codePages);
+    std::unique_ptr<IConsole> console = CreatePlatformConsole(codePages);
     std::unique_ptr<ILoop> loop = CreatePlatformLoop();
     RegisterPlatformControls(*loop);
-    TDriver driver(
-        TServices{*process, *output, *console, *loop, PlatformCodePages(), PlatformFiles()});
+    TDriver driver(TServices{*process, *output, *console, *loop, codePages, files});
     exitCode = driver.Run();
   } // the driver, and with it the last player reference, is gone here
   UninitializeAutomation();

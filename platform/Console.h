@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/CodePages.h"
+
 using THandle = intptr_t;
 constexpr THandle InvalidHandle = -1;
 
@@ -60,4 +62,5 @@ public:
   virtual bool ReadInput(THandle input, TInputRecord &event, uint32_t &count) = 0;
 };
 
-std::unique_ptr<IConsole> CreatePlatformConsole();
+// `codePages` gives the console code page.
+std::unique_ptr<IConsole> CreatePlatformConsole(ICodePages &codePages);

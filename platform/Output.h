@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/CodePages.h"
+
 class IOutput {
 public:
   virtual ~IOutput() = default;
@@ -15,4 +17,5 @@ public:
   virtual void Flush() = 0;
 };
 
-std::unique_ptr<IOutput> CreatePlatformOutput();
+// `codePages` gives the console code page the lines are written in.
+std::unique_ptr<IOutput> CreatePlatformOutput(ICodePages &codePages);

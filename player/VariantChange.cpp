@@ -43,8 +43,8 @@ bool ParseNumber(const std::string &text, double &number) {
     body.erase(comma, 1);
     --point;
   }
-  if (body.empty() || !(std::isdigit(static_cast<unsigned char>(body[0])) || body[0] == '.'))
-    return false;
+  // ASCII digits only, whatever the locale says a digit is.
+  if (body.empty() || !((body[0] >= '0' && body[0] <= '9') || body[0] == '.')) return false;
   const char *end = body.data() + body.size();
   auto [rest, error] = std::from_chars(body.data(), end, number, std::chars_format::general);
   if (error != std::errc() || rest != end || !std::isfinite(number)) return false;

@@ -1,15 +1,13 @@
 // The POSIX console: the terminal the program was started in, driven by
 // xterm control sequences written straight to it, with raw key input.
 #include <cerrno>
-#include <iconv.h>
-#include <langinfo.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/CodePages.h"
 #include "platform/posix/PosixConsole.h"
+#include "platform/posix/TerminalCharset.h"
 
 namespace {
 
@@ -19,25 +17,7 @@ const std::string Csi = "\x1b[";
 // locale's charset. Control characters are dropped so a title can never
 // smuggle a control sequence into the terminal.
 std::string TitleForTerminal(const std::string &title, uint32_t codePage) {
-  std::string text = title;
-  iconv_t cd = iconv_open((std::string(nl_langinfo(CODESET)) + "//TRANSLIT").c_str(),
-                          ("CP" + std::to_string(codePage)).c_str());
-  if (cd != reinterpret_cast<iconv_t>(-1)) {
-    std::string converted(title.size() * 4 + 4, '\0');
-    char *in = const_cast<char *>(title.data());
-    size_t inLeft = title.size();
-    char *out = converted.data();
-    size_t outLeft = converted.size();
-    while (inLeft > 0 && iconv(cd, &in, &inLeft, &out, &outLeft) == static_cast<size_t>(-1)) {
-      if (errno != EILSEQ && errno != EINVAL) break;
-      ++in; // a byte the code page lacks: skip it
-      --inLeft;
-      if (outLeft > 0) *out++ = '?', --outLeft;
-    }
-    converted.resize(converted.size() - outLeft);
-    text = converted;
-    iconv_close(cd);
-  }
+  const std::string text = TTerminalCharset(codePage).Convert(title);
   std::string clean;
   for (size_t i = 0; i < text.size(); ++i) {
     unsigned char c = static_cast<unsigned char>(text[i]);
@@ -58,7 +38,8 @@ std::string SizeSequence(TCoord size) {
 
 } // namespace
 
-TPosixConsole::TPosixConsole(int inputFd, int outputFd) : FInputFd(inputFd), FOutputFd(outputFd) {
+TPosixConsole::TPosixConsole(int inputFd, int outputFd, ICodePages &codePages)
+    : FInputFd(inputFd), FOutputFd(outputFd), FCodePages(codePages) {
   FChanges.InputFd = inputFd;
   FChanges.OutputFd = outputFd;
 }
@@ -133,7 +114,7 @@ bool TPosixConsole::SetWindowInfo(THandle, bool absolute, const TSmallRect &wind
   return Resize(size);
 }
 
-uint32_t TPosixConsole::GetOutputCP() { return PlatformCodePages().GetOEMCP(); }
+uint32_t TPosixConsole::GetOutputCP() { return FCodePages.GetOEMCP(); }
 
 bool TPosixConsole::SetCursorInfo(THandle, uint32_t size, bool visible) {
   if (!OutputIsTerminal()) return Fail(ENOTTY);
@@ -281,6 +262,6 @@ void TPosixConsole::RecordChanges() {
   RecordTerminalChanges(FChanges);
 }
 
-std::unique_ptr<IConsole> CreatePlatformConsole() {
-  return std::make_unique<TPosixConsole>(STDIN_FILENO, STDOUT_FILENO);
+std::unique_ptr<IConsole> CreatePlatformConsole(ICodePages &codePages) {
+  return std::make_unique<TPosixConsole>(STDIN_FILENO, STDOUT_FILENO, codePages);
 }

@@ -11,6 +11,7 @@
 #include <thread>
 #include <unistd.h>
 
+#include "platform/fake/FakeCodePages.h"
 #include "platform/posix/KeyDecoder.h"
 #include "platform/posix/PosixConsole.h"
 
@@ -125,6 +126,7 @@ protected:
 
   int Master = -1;
   int Slave = -1;
+  TFakeCodePages CodePages;
 };
 
 } // namespace
@@ -132,7 +134,7 @@ protected:
 TEST_F(PtyConsole, TakingTheInputGoesRawAndRestoreUndoesIt) {
   termios before = Mode();
   {
-    TPosixConsole console(Slave, Slave);
+    TPosixConsole console(Slave, Slave, CodePages);
     console.GetStdHandle(StdInputHandle);
     termios raw = Mode();
     EXPECT_EQ(raw.c_lflag & (ICANON | ECHO), 0u);
@@ -143,7 +145,7 @@ TEST_F(PtyConsole, TakingTheInputGoesRawAndRestoreUndoesIt) {
 }
 
 TEST_F(PtyConsole, TitleIsPushedSetAndPoppedWithoutControlCharacters) {
-  TPosixConsole console(Slave, Slave);
+  TPosixConsole console(Slave, Slave, CodePages);
   ASSERT_TRUE(console.SetConsoleTitle("Night\x1b]2;evil\x07 train"));
   EXPECT_EQ(Written(), "\x1b[22;0t\x1b]2;Night]2;evil train\x07");
   ASSERT_TRUE(console.SetCursorInfo(Slave, 1, false));
@@ -153,7 +155,7 @@ TEST_F(PtyConsole, TitleIsPushedSetAndPoppedWithoutControlCharacters) {
 }
 
 TEST_F(PtyConsole, BufferInfoAndResizeFollowTheTerminal) {
-  TPosixConsole console(Slave, Slave);
+  TPosixConsole console(Slave, Slave, CodePages);
   TScreenBufferInfo info;
   ASSERT_TRUE(console.GetScreenBufferInfo(Slave, info));
   EXPECT_EQ(info.Size.X, 80);
@@ -167,7 +169,7 @@ TEST_F(PtyConsole, BufferInfoAndResizeFollowTheTerminal) {
 }
 
 TEST_F(PtyConsole, LargestWindowComesFromTheTerminalsAnswer) {
-  TPosixConsole console(Slave, Slave);
+  TPosixConsole console(Slave, Slave, CodePages);
   std::thread terminal([&] {
     std::string asked = Written(500);
     if (asked.find("\x1b[19t") != std::string::npos) Type("p\x1b[9;50;132t");
@@ -185,7 +187,7 @@ TEST_F(PtyConsole, LargestWindowComesFromTheTerminalsAnswer) {
 }
 
 TEST_F(PtyConsole, LargestWindowWithoutAnswerIsTheCurrentSize) {
-  TPosixConsole console(Slave, Slave);
+  TPosixConsole console(Slave, Slave, CodePages);
   auto start = TClock::now();
   TCoord largest = console.GetLargestWindowSize(Slave);
   auto waited = std::chrono::duration_cast<milliseconds>(TClock::now() - start).count();
@@ -196,7 +198,7 @@ TEST_F(PtyConsole, LargestWindowWithoutAnswerIsTheCurrentSize) {
 }
 
 TEST_F(PtyConsole, TypedKeysArePeekedThenRead) {
-  TPosixConsole console(Slave, Slave);
+  TPosixConsole console(Slave, Slave, CodePages);
   console.GetStdHandle(StdInputHandle);
   Type("q\x1b[B");
   std::this_thread::sleep_for(milliseconds(20));
@@ -219,7 +221,8 @@ TEST(PosixConsole, NothingIsChangedWhenOutputIsNotATerminal) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
   {
-    TPosixConsole console(fds[0], fds[1]);
+    TFakeCodePages codePages;
+    TPosixConsole console(fds[0], fds[1], codePages);
     TScreenBufferInfo info;
     EXPECT_FALSE(console.SetConsoleTitle("x"));
     EXPECT_FALSE(console.GetScreenBufferInfo(fds[1], info));
@@ -239,7 +242,7 @@ TEST_F(PtyConsole, EndingSignalRestoresTheTerminalThenKills) {
   pid_t child = fork();
   ASSERT_GE(child, 0);
   if (child == 0) {
-    TPosixConsole *console = new TPosixConsole(Slave, Slave);
+    TPosixConsole *console = new TPosixConsole(Slave, Slave, CodePages);
     console->GetStdHandle(StdInputHandle);
     console->SetCursorInfo(Slave, 1, false);
     raise(SIGTERM);
@@ -261,7 +264,7 @@ TEST_F(PtyConsole, SuspendGivesTheTerminalBackUntilContinued) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     setpgid(0, 0); // a group of its own, which its parent can continue
-    TPosixConsole console(Slave, Slave);
+    TPosixConsole console(Slave, Slave, CodePages);
     console.GetStdHandle(StdInputHandle);
     console.SetCursorInfo(Slave, 1, false);
     raise(SIGTSTP);

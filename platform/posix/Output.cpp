@@ -4,39 +4,29 @@
 #include "platform/Output.h"
 
 #include <cerrno>
-#include <clocale>
 #include <csignal>
 #include <fcntl.h>
-#include <iconv.h>
-#include <langinfo.h>
+#include <optional>
 #include <unistd.h>
 
 #include "platform/CodePages.h"
 #include "platform/Errors.h"
 #include "platform/posix/InOutErrors.h"
+#include "platform/posix/TerminalCharset.h"
 
 namespace {
 
 constexpr size_t BlockSize = 128;
 
-bool IsAscii(const std::string &text) {
-  for (char c : text)
-    if (static_cast<unsigned char>(c) >= 0x80) return false;
-  return true;
-}
-
 class TPosixOutput : public IOutput {
 public:
-  TPosixOutput() : FTerminal(isatty(STDOUT_FILENO) == 1) {
-    if (FTerminal) OpenDecoder();
-  }
-  ~TPosixOutput() override {
-    if (FDecoder != reinterpret_cast<iconv_t>(-1)) iconv_close(FDecoder);
+  explicit TPosixOutput(ICodePages &codePages) : FTerminal(isatty(STDOUT_FILENO) == 1) {
+    if (FTerminal) FCharset.emplace(codePages.GetOEMCP());
   }
 
   void WriteLine(const std::string &line) override {
     if (FTerminal) {
-      WriteAll(Decode(line) + "\r\n");
+      WriteAll(FCharset->Convert(line) + "\r\n");
       return;
     }
     FBuffer += line;
@@ -79,38 +69,9 @@ private:
     }
   }
 
-  void OpenDecoder() {
-    std::setlocale(LC_CTYPE, "");
-    const std::string from = "CP" + std::to_string(PlatformCodePages().GetOEMCP());
-    const std::string to = std::string(nl_langinfo(CODESET)) + "//TRANSLIT";
-    FDecoder = iconv_open(to.c_str(), from.c_str());
-  }
-
-  // The console's bytes in the terminal's charset; a byte that cannot be
-  // shown becomes "?".
-  std::string Decode(const std::string &text) {
-    if (FDecoder == reinterpret_cast<iconv_t>(-1) || IsAscii(text)) return text;
-    iconv(FDecoder, nullptr, nullptr, nullptr, nullptr);
-    std::string result;
-    char *in = const_cast<char *>(text.data());
-    size_t inLeft = text.size();
-    char chunk[256];
-    while (inLeft > 0) {
-      char *out = chunk;
-      size_t outLeft = sizeof chunk;
-      const size_t done = iconv(FDecoder, &in, &inLeft, &out, &outLeft);
-      result.append(chunk, sizeof chunk - outLeft);
-      if (done != static_cast<size_t>(-1) || errno == E2BIG) continue;
-      result += '?';
-      ++in;
-      --inLeft;
-    }
-    return result;
-  }
-
   bool FTerminal;
   std::string FBuffer;
-  iconv_t FDecoder = reinterpret_cast<iconv_t>(-1);
+  std::optional<TTerminalCharset> FCharset; // on a terminal only
 };
 
 // fd 1 closed at start would be handed to the next file opened; park a
@@ -126,9 +87,9 @@ void ReserveStandardOutput() {
 
 } // namespace
 
-std::unique_ptr<IOutput> CreatePlatformOutput() {
+std::unique_ptr<IOutput> CreatePlatformOutput(ICodePages &codePages) {
   // A reader that went away makes a failed write, not a dead process.
   signal(SIGPIPE, SIG_IGN);
   ReserveStandardOutput();
-  return std::make_unique<TPosixOutput>();
+  return std::make_unique<TPosixOutput>(codePages);
 }

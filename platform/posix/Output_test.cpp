@@ -56,7 +56,7 @@ std::string FileBytes(const char *path) {
 // The error number of the first failing write of `lines` lines, 0 if none.
 int FirstWriteError(int fd, int lines) {
   TStdoutRedirect redirect(fd);
-  auto output = CreatePlatformOutput();
+  auto output = CreatePlatformOutput(PlatformCodePages());
   try {
     for (int i = 0; i < lines; ++i)
       output->WriteLine(std::string(60, 'x'));
@@ -74,7 +74,7 @@ TEST(PosixOutput, FilesGetCrLfLinesIn128ByteBlocksAndTheRestAtTheFlush) {
   std::string afterFirst, afterSecond, afterFlush;
   {
     TStdoutRedirect redirect(fd);
-    auto output = CreatePlatformOutput();
+    auto output = CreatePlatformOutput(PlatformCodePages());
     output->WriteLine(std::string(100, 'a'));
     afterFirst = FileBytes(path);
     output->WriteLine(std::string(100, 'b'));
@@ -109,7 +109,7 @@ TEST(PosixOutput, ClosedStreamFailsAndIsNotHandedToAnotherFile) {
   int nextFd = -1;
   {
     TStdoutRedirect redirect(-1);
-    auto output = CreatePlatformOutput();
+    auto output = CreatePlatformOutput(PlatformCodePages());
     // The slot of descriptor 1 stays taken, so a file opened now lands elsewhere.
     nextFd = open("/dev/null", O_RDONLY);
     try {
@@ -142,6 +142,7 @@ TEST(PosixOutput, TerminalGetsEachLineAtOnceInItsOwnCharset) {
   const char *oldAll = getenv("LC_ALL");
   const std::string savedAll = oldAll ? oldAll : "";
   setenv("LC_ALL", "C.UTF-8", 1);
+  std::setlocale(LC_CTYPE, ""); // as main does at start-up
   int master = -1, slave = -1;
   ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
   termios raw{};
@@ -151,7 +152,7 @@ TEST(PosixOutput, TerminalGetsEachLineAtOnceInItsOwnCharset) {
   std::string received, codeset;
   {
     TStdoutRedirect redirect(slave);
-    auto output = CreatePlatformOutput();
+    auto output = CreatePlatformOutput(PlatformCodePages());
     codeset = nl_langinfo(CODESET);
     output->WriteLine("caf\x82 na\x8bve");
     received = DrainTerminal(master);

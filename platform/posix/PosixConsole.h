@@ -5,6 +5,7 @@
 #include <string>
 #include <termios.h>
 
+#include "platform/CodePages.h"
 #include "platform/Console.h"
 #include "platform/posix/KeyDecoder.h"
 #include "platform/posix/TerminalRestore.h"
@@ -14,7 +15,8 @@ public:
   // The largest-window question waits this long for the terminal's answer.
   static constexpr int ReportWaitMs = 100;
 
-  TPosixConsole(int inputFd, int outputFd);
+  // The console code page is the OEM code page of `codePages`.
+  TPosixConsole(int inputFd, int outputFd, ICodePages &codePages);
   ~TPosixConsole() override;
 
   bool FreeConsole() override;
@@ -48,6 +50,7 @@ private:
 
   int FInputFd;
   int FOutputFd;
+  ICodePages &FCodePages;
   uint32_t FLastError = 0;
   TKeyDecoder FDecoder;
   bool FInputEnded = false;

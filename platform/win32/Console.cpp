@@ -95,4 +95,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<IConsole> CreatePlatformConsole() { return std::make_unique<TWin32Console>(); }
+std::unique_ptr<IConsole> CreatePlatformConsole(ICodePages &) {
+  return std::make_unique<TWin32Console>();
+}

@@ -131,7 +131,7 @@ protected:
   TRecordingPlayer Player;
   TFakeProcess Process;
   TFakeOutput Output;
-  std::unique_ptr<IConsole> Console = CreatePlatformConsole();
+  std::unique_ptr<IConsole> Console = CreatePlatformConsole(PlatformCodePages());
   std::unique_ptr<ILoop> Loop = CreatePlatformLoop();
   TDriver Driver{TServices{Process, Output, *Console, *Loop, PlatformCodePages(), PlatformFiles()}};
 };

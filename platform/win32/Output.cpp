@@ -66,4 +66,6 @@ private:
 
 } // namespace
 
-std::unique_ptr<IOutput> CreatePlatformOutput() { return std::make_unique<TWin32Output>(); }
+std::unique_ptr<IOutput> CreatePlatformOutput(ICodePages &) {
+  return std::make_unique<TWin32Output>();
+}

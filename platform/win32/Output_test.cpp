@@ -56,7 +56,7 @@ TEST(Win32Output, FilesGetCrLfLinesIn128ByteBlocksAndTheRestAtTheFlush) {
   TTempFile file;
   ASSERT_NE(file.Handle, INVALID_HANDLE_VALUE);
   TStdoutSwap swap(file.Handle);
-  auto output = CreatePlatformOutput();
+  auto output = CreatePlatformOutput(PlatformCodePages());
   output->WriteLine(std::string(100, 'a'));
   EXPECT_EQ(file.Bytes(), "");
   output->WriteLine(std::string(100, 'b'));
@@ -67,7 +67,7 @@ TEST(Win32Output, FilesGetCrLfLinesIn128ByteBlocksAndTheRestAtTheFlush) {
 
 TEST(Win32Output, BufferedLinesStayWithTheStreamTheyWereWrittenFor) {
   TTempFile first, second;
-  auto output = CreatePlatformOutput();
+  auto output = CreatePlatformOutput(PlatformCodePages());
   {
     TStdoutSwap swap(first.Handle);
     output->WriteLine("before");
@@ -89,7 +89,7 @@ TEST(Win32Output, FailedWriteRaisesWithTheSystemErrorNumber) {
   int error = 0;
   {
     TStdoutSwap swap(readOnly);
-    auto output = CreatePlatformOutput();
+    auto output = CreatePlatformOutput(PlatformCodePages());
     try {
       output->WriteLine("lost");
       output->Flush();

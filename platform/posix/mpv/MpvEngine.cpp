@@ -3,7 +3,6 @@
 #include "platform/posix/mpv/MpvEngine.h"
 
 #include <chrono>
-#include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <mpv/client.h>
@@ -12,8 +11,6 @@
 #include "platform/posix/PosixLoop.h"
 
 std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop) {
-  // mpv refuses to start unless numbers are read and written the C way.
-  std::setlocale(LC_NUMERIC, "C");
   std::shared_ptr<TMpvEngine> engine(new TMpvEngine(loop));
   engine->FSelf = engine;
   mpv_handle *handle = mpv_create();
