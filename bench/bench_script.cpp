@@ -58,7 +58,7 @@ int main() {
     }
     auto drained = TClock::now();
 
-    script->ConsoleCodePageKind = 1;
+    script->ConsoleCodePageKind = cpkOEM;
     script->SeekTo(0);
     script->AdvanceTo(script->LastFrame, 0);
     while (script->NextDue(entry)) {

@@ -22,12 +22,13 @@ void PresentSubtitles(TDriver &driver) {
 void DrainConsoleInput(TDriver &driver) {
   IConsole &console = driver.Services.Console;
   for (;;) {
+    TInputRecord event;
     uint32_t count = 0;
-    if (!console.PeekInput(driver.ConsoleInput, driver.InputEvent, count) || count == 0) return;
+    if (!console.PeekInput(driver.ConsoleInput, event, count) || count == 0) return;
     // Only an event that was really taken off the queue is acted on; a
     // failed read would otherwise repeat the same key in every tick.
-    if (!console.ReadInput(driver.ConsoleInput, driver.InputEvent, count) || count == 0) return;
-    driver.HandleKey(driver.InputEvent);
+    if (!console.ReadInput(driver.ConsoleInput, event, count) || count == 0) return;
+    driver.HandleKey(event);
   }
 }
 

@@ -1,19 +1,9 @@
 // The command line: switches into Settings, the player code and MCI device
 // type, the script and video paths, with warnings for what is not understood.
 #include "driver/Driver.h"
+#include "script/ScriptText.h"
 
 namespace {
-
-// Removes every leading and trailing byte of code 32 or less.
-std::string Trim(const std::string &text) {
-  auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-  size_t first = 0, last = text.size();
-  while (first < last && blank(text[first]))
-    ++first;
-  while (last > first && blank(text[last - 1]))
-    --last;
-  return text.substr(first, last - first);
-}
 
 enum TOptionKind { okSwitch, okPlayer, okDeviceType, okIgnored };
 
@@ -57,7 +47,7 @@ void TDriver::ParseCommandLine() {
   const bool slashIsOption = Services.Process.SlashIsOption();
   bool haveScript = false;
   for (size_t index = 0; index < args.size(); ++index) {
-    const std::string arg = Trim(args[index]);
+    const std::string arg(Trim(args[index]));
     const bool isOption = !arg.empty() && (arg[0] == '-' || (slashIsOption && arg[0] == '/'));
     if (!isOption) {
       if (!Services.Files.FileExists(arg)) {
@@ -82,7 +72,8 @@ void TDriver::ParseCommandLine() {
     case okPlayer:
     case okDeviceType: {
       // The next argument is the value, whatever it looks like.
-      const std::string value = index + 1 < args.size() ? Trim(args[++index]) : std::string();
+      const std::string value =
+          index + 1 < args.size() ? std::string(Trim(args[++index])) : std::string();
       (option->Kind == okPlayer ? PlayerCode : Settings.MCIDeviceType) = value;
       break;
     }

@@ -82,6 +82,5 @@ public:
   THandle ConsoleInput = 0;
   bool PlayingStarted = false;
   double LastPosition = 0;
-  TInputRecord InputEvent;
   int32_t SpeakerColumn = 0;
 };

@@ -54,7 +54,7 @@ void TDriver::PrepareConsole() {
   }
 
   // The console is taken to use the OEM set whatever its real code page is.
-  Script->ConsoleCodePageKind = 1;
+  Script->ConsoleCodePageKind = cpkOEM;
   if (Settings.Debug) WriteLogLine("Code page is " + std::to_string(console.GetOutputCP()));
 
   console.SetCursorInfo(output, 1, false);

@@ -41,7 +41,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
   script->LoadFromFile("fuzz.scr");
   if (script->Count < 1 || script->Count >= TCaptel::TableSlots) std::abort();
 
-  script->ConsoleCodePageKind = size > 0 ? data[0] % 3 : 0;
+  script->ConsoleCodePageKind = static_cast<TCodePageKind>(size > 0 ? data[0] % 3 : 0);
   script->SeekTo(0);
   script->AdvanceTo(script->LastFrame, 0);
   Drain(*script);

@@ -8,6 +8,7 @@
 #include <map>
 
 #include "platform/Errors.h"
+#include "platform/Int32.h"
 #include "player/AutomationPlatform.h"
 
 namespace {
@@ -31,9 +32,9 @@ std::string CutTrailing(std::string text) {
 
 // Nearest integer, halves to even, within 32 bits.
 int32_t RoundToInteger(double value) {
-  double rounded = std::nearbyint(value);
-  if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) RaiseConversionError();
-  return static_cast<int32_t>(rounded);
+  const std::optional<int32_t> rounded = RoundToInt32(value);
+  if (!rounded) RaiseConversionError();
+  return *rounded;
 }
 
 TVariant ChangeType(const TVariant &value, uint16_t varType) {

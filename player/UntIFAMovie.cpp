@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "platform/Errors.h"
+#include "platform/Int32.h"
 #include "player/AutomationPlatform.h"
 #include "player/ControlCalls.h"
 
@@ -35,15 +36,6 @@ bool EqualsZero(const TVariant &value) {
   return number.DoubleValue == 0;
 }
 
-// Seconds times the frame rate, truncated toward zero to a whole 32-bit frame
-// number. Values no frame number can hold are pinned to the nearest one.
-double WholeFrames(double frames) {
-  if (std::isnan(frames)) return 0;
-  if (frames >= 2147483647.0) return 2147483647.0;
-  if (frames <= -2147483648.0) return -2147483648.0;
-  return std::trunc(frames);
-}
-
 } // namespace
 
 TAMovie::TAMovie(double frameRate) : TControlPlayer("AMovie.ActiveMovie Control", frameRate) {}
@@ -52,7 +44,7 @@ bool TAMovie::InSecondsMode() { return EqualsZero(Get(FPlayer, "DisplayMode")); 
 
 double TAMovie::GetPosition() {
   double position = VariantToDouble(Get(FPlayer, "CurrentPosition"));
-  if (InSecondsMode()) return WholeFrames(position * FFrameRate);
+  if (InSecondsMode()) return SaturateToInt32(position * FFrameRate);
   return position;
 }
 

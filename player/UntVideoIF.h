@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
-enum : int32_t { vsNotReady = 0, vsStopped = 1, vsPlaying = 2, vsPaused = 3 };
-enum : int32_t { sdForward = 0, sdBackward = 1 };
+enum TVideoState : int32_t { vsNotReady = 0, vsStopped = 1, vsPlaying = 2, vsPaused = 3 };
+enum TSeekDirection : int32_t { sdForward = 0, sdBackward = 1 };
 
 // Slot order: AddRef, Release, then the operations as declared.
 class IVideoPlayer {

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "platform/Int32.h"
 #include "player/AutomationPlatform.h"
 
 namespace {
@@ -53,10 +54,9 @@ bool ParseNumber(const std::string &text, double &number) {
 }
 
 bool RoundToInteger(double value, int64_t &integer) {
-  double rounded = std::nearbyint(value);
-  if (!(rounded >= -2147483648.0 && rounded <= 2147483647.0)) return false;
-  integer = static_cast<int64_t>(rounded);
-  return true;
+  const std::optional<int32_t> rounded = RoundToInt32(value);
+  if (rounded) integer = *rounded;
+  return rounded.has_value();
 }
 
 std::string FormatFloat(double value, int digits) {

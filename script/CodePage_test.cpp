@@ -61,7 +61,7 @@ TEST(CodePageClassification, WithoutDirectiveTheKindStaysZero) {
   TCaptel &s = f.Load({"{T;1", "\xE1", "}"});
   EXPECT_EQ(s.CodePage, 1250);
   EXPECT_EQ(s.ScriptCodePageKind, 0);
-  s.ConsoleCodePageKind = 1;
+  s.ConsoleCodePageKind = cpkOEM;
   s.AdvanceTo(1, 0);
   EXPECT_EQ(f.Drain(), std::vector<std::string>{"1:\xE1"});
 }
@@ -73,7 +73,7 @@ protected:
   std::string HandedOut(const std::string &codePage, int32_t consoleKind, const std::string &text) {
     F = std::make_unique<TScriptFixture>(852, 1250);
     F->Load({"{HEAD", "CODEPAGE=" + codePage, "}", "{T;1", text, "}"});
-    F->Script->ConsoleCodePageKind = consoleKind;
+    F->Script->ConsoleCodePageKind = static_cast<TCodePageKind>(consoleKind);
     F->Script->AdvanceTo(1, 0);
     TText entry;
     EXPECT_TRUE(F->Script->NextDue(entry));

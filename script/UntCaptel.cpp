@@ -2,25 +2,10 @@
 // cursor over the subtitle table, and the code-page handling of texts.
 #include "script/UntCaptel.h"
 
-#include <cmath>
-#include <limits>
-
 #include "platform/CodePages.h"
 #include "platform/Files.h"
+#include "platform/Int32.h"
 #include "script/ScriptText.h"
-
-namespace {
-
-// Truncates toward zero; NaN gives 0 and values beyond 32 bits saturate, so a
-// wild player position cannot reach undefined behaviour.
-int32_t TruncateToInt32(double value) {
-  if (std::isnan(value)) return 0;
-  if (value >= 2147483647.0) return std::numeric_limits<int32_t>::max();
-  if (value <= -2147483648.0) return std::numeric_limits<int32_t>::min();
-  return static_cast<int32_t>(value);
-}
-
-} // namespace
 
 TCaptel::TCaptel(TLogProc logProc)
     : TCaptel(std::move(logProc), PlatformCodePages(), PlatformFiles()) {}
@@ -57,8 +42,8 @@ void TCaptel::SeekTo(uint32_t frame) {
 }
 
 void TCaptel::AdvanceTo(double frames, double seconds) {
-  int32_t n = TruncateToInt32(frames);
-  if (n == 0) n = TruncateToInt32(seconds * FrameRate);
+  int32_t n = SaturateToInt32(frames);
+  if (n == 0) n = SaturateToInt32(seconds * FrameRate);
   // The cursor is unsigned: a position pulled below 0 by a negative KeepAhead
   // stays at 0 instead of wrapping to a frame above every entry.
   int64_t target = static_cast<int64_t>(n) + KeepAhead;
@@ -82,22 +67,22 @@ bool TCaptel::NextDue(TText &entry) {
 
 void TCaptel::ClassifyCodePage(const std::string &valueText, int32_t number, bool readCleanly) {
   CodePage = number;
-  int32_t kind;
+  TCodePageKind kind;
   if (readCleanly) {
     const int64_t value = number;
     if (value == 850 || value == 852 || value == 437 || value == FCodePages.GetOEMCP())
-      kind = 1;
+      kind = cpkOEM;
     else if (value == 1250 || value == 1252 || value == 1200 || value == FCodePages.GetACP())
-      kind = 2;
+      kind = cpkANSI;
     else
-      kind = 0;
+      kind = cpkOther;
   } else {
     if (EqualsUpperCase(valueText, "ANSI")) {
       CodePage = static_cast<int32_t>(FCodePages.GetACP());
-      kind = 2;
+      kind = cpkANSI;
     } else {
       CodePage = static_cast<int32_t>(FCodePages.GetOEMCP());
-      kind = 1;
+      kind = cpkOEM;
     }
   }
   ScriptCodePageKind = kind;
@@ -105,7 +90,9 @@ void TCaptel::ClassifyCodePage(const std::string &valueText, int32_t number, boo
 
 // The whole text is translated, NUL bytes and all: a subtitle is never cut.
 std::string TCaptel::ConvertForConsole(const std::string &storedText) {
-  if (ScriptCodePageKind == 1 && ConsoleCodePageKind == 2) return FCodePages.OemToChar(storedText);
-  if (ScriptCodePageKind == 2 && ConsoleCodePageKind == 1) return FCodePages.CharToOem(storedText);
+  if (ScriptCodePageKind == cpkOEM && ConsoleCodePageKind == cpkANSI)
+    return FCodePages.OemToChar(storedText);
+  if (ScriptCodePageKind == cpkANSI && ConsoleCodePageKind == cpkOEM)
+    return FCodePages.CharToOem(storedText);
   return storedText;
 }

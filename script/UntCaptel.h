@@ -6,6 +6,9 @@
 #include <functional>
 #include <string>
 
+// Which of the system's two character sets a text is in.
+enum TCodePageKind : int32_t { cpkOther = 0, cpkOEM = 1, cpkANSI = 2 };
+
 class ICodePages;
 class IFileSystem;
 class TLineReader;
@@ -55,8 +58,8 @@ public:
   uint16_t NextIndex = 0;
   int32_t KeepAhead = 0;
   int32_t CodePage = 0;
-  int32_t ScriptCodePageKind = 0;
-  int32_t ConsoleCodePageKind = 0;
+  TCodePageKind ScriptCodePageKind = cpkOther;
+  TCodePageKind ConsoleCodePageKind = cpkOther;
   double FrameRate = 0;
   double LastFrame = 0;
   std::string Title;

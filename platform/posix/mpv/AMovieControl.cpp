@@ -7,8 +7,8 @@
 
 namespace {
 
-enum : int32_t { amvNotLoaded = -1, amvStopped = 0, amvPaused = 1, amvRunning = 2 };
-enum : int32_t { amvTime = 0, amvFrames = 1 };
+enum TAMovieState : int32_t { amvNotLoaded = -1, amvStopped = 0, amvPaused = 1, amvRunning = 2 };
+enum TAMovieDisplayMode : int32_t { amvTime = 0, amvFrames = 1 };
 
 class TAMovieControl : public TStandInControl {
 public:

@@ -10,13 +10,13 @@
 
 namespace {
 
-enum : int32_t {
+enum TMciMode : int32_t {
   mciModeNotOpen = 524,
   mciModeStop = 525,
   mciModePlay = 526,
   mciModePause = 529,
 };
-enum : int32_t { mciFormatMilliseconds = 0, mciFormatFrames = 3 };
+enum TMciTimeFormat : int32_t { mciFormatMilliseconds = 0, mciFormatFrames = 3 };
 
 std::string Lower(std::string text) {
   std::transform(text.begin(), text.end(), text.begin(),

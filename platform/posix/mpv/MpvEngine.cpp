@@ -12,7 +12,6 @@
 
 std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop) {
   std::shared_ptr<TMpvEngine> engine(new TMpvEngine(loop));
-  engine->FSelf = engine;
   mpv_handle *handle = mpv_create();
   if (!handle) throw TEngineError{"mpv could not be created"};
   engine->FHandle = handle;
@@ -45,7 +44,7 @@ TMpvEngine::~TMpvEngine() {
 void TMpvEngine::OnWakeup(void *data) {
   auto *engine = static_cast<TMpvEngine *>(data);
   if (!engine->FLoop || engine->FDrainPosted.exchange(true)) return;
-  std::weak_ptr<TMpvEngine> self = engine->FSelf;
+  std::weak_ptr<TMpvEngine> self = engine->weak_from_this();
   engine->FLoop->PostWork([self] {
     if (auto live = self.lock()) {
       live->FDrainPosted = false;

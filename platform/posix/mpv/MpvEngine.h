@@ -68,7 +68,6 @@ private:
   mpv_handle *FHandle = nullptr;
   TPosixLoop *FLoop = nullptr;
   std::atomic<bool> FDrainPosted{false};
-  std::weak_ptr<TMpvEngine> FSelf;
 
   std::string FFileName;
   bool FLoading = false;
