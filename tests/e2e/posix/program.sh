@@ -3,51 +3,19 @@
 # warnings, fatal errors, the screenplay byte for byte, the failure report and
 # broken standard output. Needs CUESTRIP_BUILD (the build folder).
 set -uo pipefail
+. "$(dirname "$0")/../lib.sh"
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
 work=$(mktemp -d)
 chmod 755 "$work"
 trap 'cd /; rm -rf "$work"' EXIT
 cd "$work"
-failures=0
-
-check() { # check NAME EXPECTED-FILE ACTUAL-FILE EXPECTED-RC ACTUAL-RC
-  if cmp -s "$2" "$3" && [ "$4" = "$5" ]; then
-    echo "ok   $1"
-  else
-    echo "FAIL $1 (exit $5, expected $4)"
-    diff <(od -c "$2") <(od -c "$3") | head -n 20
-    failures=$((failures + 1))
-  fi
-}
-check_rc() { # check_rc NAME EXPECTED-RC ACTUAL-RC
-  if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1 (exit $3, expected $2)"; failures=$((failures + 1)); fi
-}
 run() { timeout 20 "$exe" "$@"; } # bounded: a hang is a failure
 
-usage() {
-  printf 'Usage: %s <subtitlefile> [<videofile>]\r\n' "$exe"
-  printf '<file> is a subtitle-definiton file with full path.\r\n'
-  printf '<movie file> may be omitted, if the subtitle-definition file contains\r\n\tthis information.\r\n'
-  printf ' If movie-file is specified both places, then the cmd-line argument\r\n\ttakes precedence.\r\n'
-  printf '\r\n'
-  printf 'Press ENTER to conitnue...\r\n'
-}
 
-: >video.avi
-printf '{HEAD\r\nFILE=video.avi\r\n}\r\n{T;10\r\nAnna:\tWhere have you been all this time? I waited at the station until the last train had gone.\r\n}\r\n{T;20\r\nNo  answer.\r\n}\r\n{T;30\r\nBob:\t%s and more\r\n}\r\n{T;4x\r\nThe End\r\n}\r\n' \
-  "$(printf 'x%.0s' $(seq 70))" >script.txt
-{
-  printf 'Bad frame number: 4x\r\n'
-  printf 'Anna:        Where have you been all this time? I waited at the station until \r\n'
-  printf '             the last train had gone. \r\n'
-  printf '             No  answer. \r\n'
-  printf 'Bob:         %s\r\n' "$(printf 'x%.0s' $(seq 66))"
-  printf '             xxxx and more \r\n'
-  printf '             The End \r\n'
-} >screenplay.expected
+write_screenplay_fixtures
 
 # No arguments: the usage text, a wait for ENTER (end of input here), exit 1.
-usage >usage.expected
+usage "$exe" >usage.expected
 run </dev/null >out; rc=$?
 check "no arguments: usage text" usage.expected out 1 $rc
 
@@ -72,13 +40,12 @@ run -X -debug missing.txt script.txt "$work" -c -scp </dev/null >out; rc=$?
 check "warnings for unknown options and missing files" warn.expected out 0 $rc
 
 # A directory as the only argument: the warning, then the usage text.
-{ printf 'Ignoring non-existant file specified at command line: .\r\n'; usage; } >dir.expected
+{ printf 'Ignoring non-existant file specified at command line: .\r\n'; usage "$exe"; } >dir.expected
 run . </dev/null >out; rc=$?
 check "directory as the script" dir.expected out 1 $rc
 
 # Screenplay mode too needs a video file.
-printf '{HEAD\r\nFILE=gone.avi\r\n}\r\n{T;1\r\nHi\r\n}\r\n' >novideo.txt
-{ printf 'Fatal error: video file not specified\r\n'; usage; } >novideo.expected
+write_novideo_fixture "$exe"
 run -scp novideo.txt </dev/null >out; rc=$?
 check "video file not specified" novideo.expected out 1 $rc
 
@@ -94,7 +61,7 @@ run -mdt </dev/null >out; rc=$?
 check "-mdt without a value" usage.expected out 1 $rc
 long=$(head -c 100000 /dev/zero | tr '\0' 'y')
 { printf 'Ignoring non-existant file specified at command line: %s\r\n' "$long"
-  printf 'Unknown parameter: %s\r\n' "$long"; usage; } >long.expected
+  printf 'Unknown parameter: %s\r\n' "$long"; usage "$exe"; } >long.expected
 run "$long" "-$long" </dev/null >out; rc=$?
 check "very long arguments" long.expected out 1 $rc
 cp script.txt "$(printf 'sc\xe9n\xe9 \xc5\xa1.txt')"
@@ -146,5 +113,4 @@ fi
 run -scp big.txt </dev/null | head -c 10 >/dev/null; rc=${PIPESTATUS[0]}
 check_rc "reader gone: a failed write, not a dead process" 1 $rc
 
-[ $failures -eq 0 ] && echo "program: all passed" || echo "program: $failures failed"
-[ $failures -eq 0 ]
+finish "program"

@@ -4,6 +4,7 @@
 # failure report and broken standard output. Needs CUESTRIP_BUILD and
 # WINEPREFIX (a prepared headless prefix).
 set -uo pipefail
+. "$(dirname "$0")/../lib.sh"
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip.exe")
 : "${WINEPREFIX:?}"
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -11,46 +12,13 @@ unset DISPLAY
 work=$(mktemp -d)
 trap 'cd /; rm -rf "$work"; wineserver -w' EXIT
 cd "$work"
-failures=0
-
-check() { # check NAME EXPECTED-FILE ACTUAL-FILE EXPECTED-RC ACTUAL-RC
-  if cmp -s "$2" "$3" && [ "$4" = "$5" ]; then
-    echo "ok   $1"
-  else
-    echo "FAIL $1 (exit $5, expected $4)"
-    diff <(od -c "$2") <(od -c "$3") | head -n 20
-    failures=$((failures + 1))
-  fi
-}
-check_rc() { # check_rc NAME EXPECTED-RC ACTUAL-RC
-  if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1 (exit $3, expected $2)"; failures=$((failures + 1)); fi
-}
 run() { timeout 60 wine "$exe" "$@"; } # bounded: a hang is a failure
 
 winexe=$(winepath -w "$exe" 2>/dev/null)
-usage() {
-  printf 'Usage: %s <subtitlefile> [<videofile>]\r\n' "$winexe"
-  printf '<file> is a subtitle-definiton file with full path.\r\n'
-  printf '<movie file> may be omitted, if the subtitle-definition file contains\r\n\tthis information.\r\n'
-  printf ' If movie-file is specified both places, then the cmd-line argument\r\n\ttakes precedence.\r\n'
-  printf '\r\n'
-  printf 'Press ENTER to conitnue...\r\n'
-}
 
-: >video.avi
-printf '{HEAD\r\nFILE=video.avi\r\n}\r\n{T;10\r\nAnna:\tWhere have you been all this time? I waited at the station until the last train had gone.\r\n}\r\n{T;20\r\nNo  answer.\r\n}\r\n{T;30\r\nBob:\t%s and more\r\n}\r\n{T;4x\r\nThe End\r\n}\r\n' \
-  "$(printf 'x%.0s' $(seq 70))" >script.txt
-{
-  printf 'Bad frame number: 4x\r\n'
-  printf 'Anna:        Where have you been all this time? I waited at the station until \r\n'
-  printf '             the last train had gone. \r\n'
-  printf '             No  answer. \r\n'
-  printf 'Bob:         %s\r\n' "$(printf 'x%.0s' $(seq 66))"
-  printf '             xxxx and more \r\n'
-  printf '             The End \r\n'
-} >screenplay.expected
+write_screenplay_fixtures
 
-usage >usage.expected
+usage "$winexe" >usage.expected
 run </dev/null >out; rc=$?
 check "no arguments: usage text" usage.expected out 1 $rc
 
@@ -73,8 +41,7 @@ check "warnings for unknown options and missing files" warn.expected out 0 $rc
 run ' -scp ' ' script.txt ' </dev/null >out; rc=$?
 check "quoted arguments" screenplay.expected out 0 $rc
 
-printf '{HEAD\r\nFILE=gone.avi\r\n}\r\n{T;1\r\nHi\r\n}\r\n' >novideo.txt
-{ printf 'Fatal error: video file not specified\r\n'; usage; } >novideo.expected
+write_novideo_fixture "$winexe"
 run -scp novideo.txt </dev/null >out; rc=$?
 check "video file not specified" novideo.expected out 1 $rc
 
@@ -82,7 +49,7 @@ run -p /scp </dev/null >out; rc=$?
 check "-p takes the next argument, whatever it is" usage.expected out 1 $rc
 
 long=$(head -c 20000 /dev/zero | tr '\0' 'y')
-{ printf 'Unknown parameter: %s\r\n' "$long"; usage; } >long.expected
+{ printf 'Unknown parameter: %s\r\n' "$long"; usage "$winexe"; } >long.expected
 run "/$long" </dev/null >out; rc=$?
 check "very long argument" long.expected out 1 $rc
 
@@ -104,5 +71,4 @@ if [ -w /dev/full ]; then
   check_rc "stdout to a full disk" 1 $rc
 fi
 
-[ $failures -eq 0 ] && echo "program (wine): all passed" || echo "program (wine): $failures failed"
-[ $failures -eq 0 ]
+finish "program (wine)"

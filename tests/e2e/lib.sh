@@ -1,0 +1,55 @@
+# Shared by the end-to-end scripts: the checks that count failures, the usage
+# text, the fixtures of the program tests and the closing summary. Sourced,
+# never run; the caller sets `run` and works in its own scratch folder.
+failures=0
+
+check() { # check NAME EXPECTED-FILE ACTUAL-FILE EXPECTED-RC ACTUAL-RC
+  if cmp -s "$2" "$3" && [ "$4" = "$5" ]; then
+    echo "ok   $1"
+  else
+    echo "FAIL $1 (exit $5, expected $4)"
+    diff <(od -c "$2") <(od -c "$3") | head -n 20
+    failures=$((failures + 1))
+  fi
+}
+check_rc() { # check_rc NAME EXPECTED-RC ACTUAL-RC
+  if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1 (exit $3, expected $2)"; failures=$((failures + 1)); fi
+}
+
+usage() { # usage PROGRAM-PATH: the usage text as the program writes it
+  printf 'Usage: %s <subtitlefile> [<videofile>]\r\n' "$1"
+  printf '<file> is a subtitle-definiton file with full path.\r\n'
+  printf '<movie file> may be omitted, if the subtitle-definition file contains\r\n\tthis information.\r\n'
+  printf ' If movie-file is specified both places, then the cmd-line argument\r\n\ttakes precedence.\r\n'
+  printf '\r\n'
+  printf 'Press ENTER to conitnue...\r\n'
+}
+
+# Writes video.avi, script.txt and screenplay.expected (what -scp prints for
+# script.txt) into the current folder.
+write_screenplay_fixtures() {
+  : >video.avi
+  printf '{HEAD\r\nFILE=video.avi\r\n}\r\n{T;10\r\nAnna:\tWhere have you been all this time? I waited at the station until the last train had gone.\r\n}\r\n{T;20\r\nNo  answer.\r\n}\r\n{T;30\r\nBob:\t%s and more\r\n}\r\n{T;4x\r\nThe End\r\n}\r\n' \
+    "$(printf 'x%.0s' $(seq 70))" >script.txt
+  {
+    printf 'Bad frame number: 4x\r\n'
+    printf 'Anna:        Where have you been all this time? I waited at the station until \r\n'
+    printf '             the last train had gone. \r\n'
+    printf '             No  answer. \r\n'
+    printf 'Bob:         %s\r\n' "$(printf 'x%.0s' $(seq 66))"
+    printf '             xxxx and more \r\n'
+    printf '             The End \r\n'
+  } >screenplay.expected
+}
+
+# Writes novideo.txt (a script whose video is missing) and the fatal error
+# with the usage text it gives for PROGRAM-PATH.
+write_novideo_fixture() { # write_novideo_fixture PROGRAM-PATH
+  printf '{HEAD\r\nFILE=gone.avi\r\n}\r\n{T;1\r\nHi\r\n}\r\n' >novideo.txt
+  { printf 'Fatal error: video file not specified\r\n'; usage "$1"; } >novideo.expected
+}
+
+finish() { # finish NAME: the summary line and the exit status
+  [ $failures -eq 0 ] && echo "$1: all passed" || echo "$1: $failures failed"
+  [ $failures -eq 0 ]
+}
