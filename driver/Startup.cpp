@@ -39,6 +39,8 @@ void TDriver::FatalError(const std::string &message) {
   ShowUsage();
 }
 
+// NOTE: "definiton" and "conitnue" are misspelt on purpose: this is the text
+// users and scripts know and compare against. Do not correct them.
 void TDriver::ShowUsage() {
   IOutput &out = Services.Output;
   out.WriteLine("Usage: " + Services.Process.ProgramPath() + " <subtitlefile> [<videofile>]");

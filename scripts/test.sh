@@ -2,12 +2,20 @@
 # Runs every test of the project: installs what is missing, builds and runs
 # the native unit tests and end-to-end tests, the sanitizer build, the Windows
 # build under Wine, and a bounded fuzz run. Exits non-zero on any failure.
+# With a stage name (native, nompv, asan, windows, fuzz) only that stage runs:
+#   bash scripts/test.sh native
 set -uo pipefail
 cd "$(dirname "$0")/.."
 exec </dev/null # nothing here waits for a person at the keyboard
 root=$(pwd)
 jobs=$(nproc 2>/dev/null || echo 2)
 fuzz_seconds=${CUESTRIP_FUZZ_SECONDS:-60}
+only=${1:-}
+case "$only" in
+  "" | native | nompv | asan | windows | fuzz) ;;
+  *) echo "Unknown stage: $only (expected native, nompv, asan, windows or fuzz)" >&2; exit 2 ;;
+esac
+wanted() { [ -z "$only" ] || [ "$only" = "$1" ]; } # wanted STAGE-GROUP
 
 scripts/install-deps.sh || exit 1
 
@@ -43,25 +51,35 @@ run_e2e() { # run_e2e FOLDER BUILD-DIR: every *.sh in the folder
 }
 
 mkdir -p build
-stage "native build" build build/native all
-stage "native unit tests" build/native/cuestrip_tests --gtest_brief=1
-stage "native end-to-end" run_e2e tests/e2e/posix "$root/build/native"
+if wanted native; then
+  stage "native build" build build/native all
+  stage "native unit tests" build/native/cuestrip_tests --gtest_brief=1
+  stage "native end-to-end" run_e2e tests/e2e/posix "$root/build/native"
+fi
 
-stage "build without libmpv" build build/nompv cuestrip -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON
-stage "without libmpv end-to-end" run_e2e tests/nompv "$root/build/nompv"
+if wanted nompv; then
+  stage "build without libmpv" build build/nompv cuestrip -DCMAKE_DISABLE_FIND_PACKAGE_PkgConfig=ON
+  stage "without libmpv end-to-end" run_e2e tests/nompv "$root/build/nompv"
+fi
 
-stage "sanitizer build" build build/asan cuestrip_tests -DCUESTRIP_SANITIZE=ON
-stage "sanitizer unit tests" env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  build/asan/cuestrip_tests --gtest_brief=1
+if wanted asan; then
+  stage "sanitizer build" build build/asan cuestrip_tests -DCUESTRIP_SANITIZE=ON
+  stage "sanitizer unit tests" env ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
+    build/asan/cuestrip_tests --gtest_brief=1
+fi
 
-stage "windows build" build build/win all -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
-export WINEPREFIX="$root/build/wineprefix"
-stage "wine prefix" scripts/wine-prefix.sh "$WINEPREFIX"
-stage "windows unit tests under wine" scripts/wine-run.sh build/win/cuestrip_tests.exe --gtest_brief=1
-stage "windows end-to-end under wine" run_e2e tests/e2e/wine "$root/build/win"
+if wanted windows; then
+  stage "windows build" build build/win all -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64-x86_64.cmake"
+  export WINEPREFIX="$root/build/wineprefix"
+  stage "wine prefix" scripts/wine-prefix.sh "$WINEPREFIX"
+  stage "windows unit tests under wine" scripts/wine-run.sh build/win/cuestrip_tests.exe --gtest_brief=1
+  stage "windows end-to-end under wine" run_e2e tests/e2e/wine "$root/build/win"
+fi
 
-stage "fuzz build" build build/fuzz fuzz_script -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
-stage "fuzz run (${fuzz_seconds}s)" scripts/fuzz.sh build/fuzz "$fuzz_seconds"
+if wanted fuzz; then
+  stage "fuzz build" build build/fuzz fuzz_script -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
+  stage "fuzz run (${fuzz_seconds}s)" scripts/fuzz.sh build/fuzz "$fuzz_seconds"
+fi
 
 wineserver -k >/dev/null 2>&1 || true
 echo
