@@ -1,5 +1,5 @@
-// The Windows file system: whole-file reads, the file-exists test, and the
-// system error numbers a failed read carries.
+// The Windows file system beyond what every file system does: a missing
+// folder and a file another process holds locked.
 #include "platform/Files.h"
 
 #include "platform/win32/WindowsApi.h"
@@ -46,23 +46,8 @@ protected:
   std::vector<std::string> Written;
 };
 
-TEST_F(Win32Files, ReadsEveryByte) {
-  std::string bytes("a\0b\r\n\x1A\xFF", 7);
-  EXPECT_EQ(PlatformFiles().ReadAll(Write("bin", bytes)), bytes);
-  EXPECT_EQ(PlatformFiles().ReadAll(Write("empty", "")), "");
-  std::string large(20 << 20, 'L');
-  EXPECT_EQ(PlatformFiles().ReadAll(Write("large", large)), large);
-}
-
-TEST_F(Win32Files, ErrorsCarryTheSystemsNumbers) {
-  EXPECT_EQ(ReadError(Dir + "\\missing.scr"), 2);
+TEST_F(Win32Files, MissingFolderIsPathNotFound) {
   EXPECT_EQ(ReadError(Dir + "\\nodir\\missing.scr"), 3);
-  EXPECT_EQ(ReadError(Dir), 5);
-  try {
-    PlatformFiles().ReadAll(Dir + "\\missing.scr");
-  } catch (const EInOutError &e) {
-    EXPECT_EQ(e.Message, "File not found");
-  }
 }
 
 TEST_F(Win32Files, LockedFileIsASharingViolation) {
@@ -72,12 +57,6 @@ TEST_F(Win32Files, LockedFileIsASharingViolation) {
   int error = ReadError(path);
   CloseHandle(lock);
   EXPECT_EQ(error, ERROR_SHARING_VIOLATION);
-}
-
-TEST_F(Win32Files, FileExistsCountsNoDirectories) {
-  EXPECT_TRUE(PlatformFiles().FileExists(Write("video.avi", "")));
-  EXPECT_FALSE(PlatformFiles().FileExists(Dir));
-  EXPECT_FALSE(PlatformFiles().FileExists(Dir + "\\missing"));
 }
 
 } // namespace

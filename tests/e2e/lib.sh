@@ -49,6 +49,14 @@ write_novideo_fixture() { # write_novideo_fixture PROGRAM-PATH
   { printf 'Fatal error: video file not specified\r\n'; usage "$1"; } >novideo.expected
 }
 
+check_broken_stdout() { # a screenplay to a closed stdout and to a full disk
+  run -scp script.txt </dev/null >&-; rc=$?
+  check_rc "stdout closed" 1 $rc
+  [ -w /dev/full ] || return 0
+  run -scp script.txt </dev/null >/dev/full; rc=$?
+  check_rc "stdout to a full disk" 1 $rc
+}
+
 finish() { # finish NAME: the summary line and the exit status
   [ $failures -eq 0 ] && echo "$1: all passed" || echo "$1: $failures failed"
   [ $failures -eq 0 ]

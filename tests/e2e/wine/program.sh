@@ -64,11 +64,6 @@ else
   echo "FAIL unreadable script (exit $rc)"; od -c out | head; failures=$((failures + 1))
 fi
 
-run -scp script.txt </dev/null >&-; rc=$?
-check_rc "stdout closed" 1 $rc
-if [ -w /dev/full ]; then
-  run -scp script.txt </dev/null >/dev/full; rc=$?
-  check_rc "stdout to a full disk" 1 $rc
-fi
+check_broken_stdout
 
 finish "program (wine)"
