@@ -9,10 +9,57 @@
 
 namespace {
 
-void ExpectInteger(std::string_view text, int32_t value, bool clean) {
-  TNumberRead<int32_t> read = ReadInteger(text);
-  EXPECT_EQ(read.Value, value) << '"' << text << '"';
-  EXPECT_EQ(read.Clean, clean) << '"' << text << '"';
+template <class T> struct TCase {
+  std::string_view Text;
+  T Value;
+  bool Clean;
+};
+
+TEST(IntegerReader, ReadsTheTable) {
+  const TCase<int32_t> cases[] = {
+      // Decimal and hexadecimal.
+      {"12", 12, true},
+      {"   12", 12, true},
+      {"+7", 7, true},
+      {"-250", -250, true},
+      {"007", 7, true},
+      {"$1F", 31, true},
+      {"$1f", 31, true},
+      {"  $ff", 255, true},
+      // The limits of 32 bits.
+      {"2147483647", 2147483647, true},
+      {"-2147483648", INT32_MIN, true},
+      {"$FFFFFFFF", -1, true},
+      {"$80000000", INT32_MIN, true},
+      {"$000000001", 1, true},
+      // Overflow does not read cleanly and yields 0.
+      {"2147483648", 0, false},
+      {"-2147483649", 0, false},
+      {"99999999999999999999999", 0, false},
+      {"$100000000", 0, false},
+      // Not clean: the digits before the bad byte, without sign.
+      {"12 apples", 12, false},
+      {"12 ", 12, false},
+      {"-12x", 12, false},
+      {"1x", 1, false},
+      {"$1Fz", 31, false},
+      {"-$1F", 0, false},
+      {"+$1F", 0, false},
+      {"\t12", 0, false},
+      {"", 0, false},
+      {"   ", 0, false},
+      {"-", 0, false},
+      {"$", 0, false},
+      {"ANSI", 0, false},
+      {"0x10", 0, false},
+      {"400}", 400, false},
+      {";", 0, false},
+  };
+  for (const auto &c : cases) {
+    TNumberRead<int32_t> read = ReadInteger(c.Text);
+    EXPECT_EQ(read.Value, c.Value) << '"' << c.Text << '"';
+    EXPECT_EQ(read.Clean, c.Clean) << '"' << c.Text << '"';
+  }
 }
 
 void ExpectFloat(std::string_view text, double value, bool clean) {
@@ -21,72 +68,32 @@ void ExpectFloat(std::string_view text, double value, bool clean) {
   EXPECT_EQ(read.Clean, clean) << '"' << text << '"';
 }
 
-TEST(IntegerReader, ReadsDecimalAndHexadecimal) {
-  ExpectInteger("12", 12, true);
-  ExpectInteger("   12", 12, true);
-  ExpectInteger("+7", 7, true);
-  ExpectInteger("-250", -250, true);
-  ExpectInteger("007", 7, true);
-  ExpectInteger("$1F", 31, true);
-  ExpectInteger("$1f", 31, true);
-  ExpectInteger("  $ff", 255, true);
-}
-
-TEST(IntegerReader, LimitsOf32Bits) {
-  ExpectInteger("2147483647", 2147483647, true);
-  ExpectInteger("-2147483648", INT32_MIN, true);
-  ExpectInteger("$FFFFFFFF", -1, true);
-  ExpectInteger("$80000000", INT32_MIN, true);
-  ExpectInteger("$000000001", 1, true);
-  // Overflow does not read cleanly and yields 0.
-  ExpectInteger("2147483648", 0, false);
-  ExpectInteger("-2147483649", 0, false);
-  ExpectInteger("99999999999999999999999", 0, false);
-  ExpectInteger("$100000000", 0, false);
-}
-
-TEST(IntegerReader, NotCleanKeepsDigitsBeforeTheBadByteWithoutSign) {
-  ExpectInteger("12 apples", 12, false);
-  ExpectInteger("12 ", 12, false);
-  ExpectInteger("-12x", 12, false);
-  ExpectInteger("1x", 1, false);
-  ExpectInteger("$1Fz", 31, false);
-  ExpectInteger("-$1F", 0, false);
-  ExpectInteger("+$1F", 0, false);
-  ExpectInteger("\t12", 0, false);
-  ExpectInteger("", 0, false);
-  ExpectInteger("   ", 0, false);
-  ExpectInteger("-", 0, false);
-  ExpectInteger("$", 0, false);
-  ExpectInteger("ANSI", 0, false);
-  ExpectInteger("0x10", 0, false);
-  ExpectInteger("400}", 400, false);
-  ExpectInteger(";", 0, false);
-}
-
-TEST(FloatReader, ReadsDecimalNumbers) {
-  ExpectFloat("25", 25.0, true);
-  ExpectFloat("29.97", 29.97, true);
-  ExpectFloat("  23.976", 23.976, true);
-  ExpectFloat("-1.5", -1.5, true);
-  ExpectFloat("+2.5", 2.5, true);
-  ExpectFloat("2.5e1", 25.0, true);
-  ExpectFloat("25E-1", 2.5, true);
-  ExpectFloat("5.", 5.0, true);
-  ExpectFloat(".5", 0.5, true);
-}
-
-TEST(FloatReader, NotCleanGivesTheMantissaDigitsAsAWholeNumber) {
-  ExpectFloat("25fps", 25.0, false);
-  ExpectFloat("29,97", 29.0, false);
-  ExpectFloat("29.97 fps", 2997.0, false);
-  ExpectFloat("-29.9x", 299.0, false);
-  ExpectFloat("1e", 1.0, false);
-  ExpectFloat("1e+", 1.0, false);
-  ExpectFloat("", 0.0, false);
-  ExpectFloat(".", 0.0, false);
-  ExpectFloat("\t25", 0.0, false);
-  ExpectFloat("25 ", 25.0, false);
+TEST(FloatReader, ReadsTheTable) {
+  const TCase<double> cases[] = {
+      // Decimal numbers.
+      {"25", 25.0, true},
+      {"29.97", 29.97, true},
+      {"  23.976", 23.976, true},
+      {"-1.5", -1.5, true},
+      {"+2.5", 2.5, true},
+      {"2.5e1", 25.0, true},
+      {"25E-1", 2.5, true},
+      {"5.", 5.0, true},
+      {".5", 0.5, true},
+      // Not clean: the mantissa digits as one whole number.
+      {"25fps", 25.0, false},
+      {"29,97", 29.0, false},
+      {"29.97 fps", 2997.0, false},
+      {"-29.9x", 299.0, false},
+      {"1e", 1.0, false},
+      {"1e+", 1.0, false},
+      {"", 0.0, false},
+      {".", 0.0, false},
+      {"\t25", 0.0, false},
+      {"25 ", 25.0, false},
+  };
+  for (const auto &c : cases)
+    ExpectFloat(c.Text, c.Value, c.Clean);
 }
 
 TEST(FloatReader, ExtremeExponentsStayDefined) {
