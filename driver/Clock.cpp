@@ -1,21 +1,31 @@
-// The playback clock: the message loop and the timer tick that keeps the
-// subtitles in step with the player and hands the typed keys to HandleKey.
+// The playback clock: the message loop, the timer tick that keeps the
+// subtitles in step with the player and hands the typed keys to HandleKey,
+// and the one-shot wake that writes an entry at the moment it falls due.
+#include <algorithm>
+#include <cmath>
+
 #include "driver/Driver.h"
 #include "platform/Errors.h"
 
 namespace {
 
+// A wake further ahead than this is left to the ticks to plan again.
+constexpr double MaxWakeAheadSeconds = 60;
+// The step in which the players report positions: one frame.
+constexpr double PositionStep = 1;
+
 // Waits for playback to begin, then writes every subtitle due at the
 // player's position.
 void PresentSubtitles(TDriver &driver) {
   if (!driver.PlayingStarted) {
-    if (driver.Player->GetState() != vsNotReady) driver.PlayingStarted = true;
+    const int32_t state = driver.Player->GetState();
+    if (state != vsNotReady) driver.PlayingStarted = true;
+    driver.Predictor.SetPlaying(state == vsPlaying);
     return;
   }
   driver.LastPosition = driver.Player->GetPosition();
-  driver.Script->AdvanceTo(driver.LastPosition, 0);
-  while (driver.Script->NextDue(driver.CurrentEntry))
-    driver.WriteSubtitle(driver.CurrentEntry);
+  driver.PresentAt(driver.LastPosition, driver.Services.Loop.Now());
+  driver.PlanWake();
 }
 
 // Consumes every waiting console event without ever waiting for one.
@@ -60,4 +70,89 @@ void TDriver::RunMessageLoop() {
 void TDriver::TimerTick() {
   RunSilently([this] { PresentSubtitles(*this); });
   RunSilently([this] { DrainConsoleInput(*this); });
+}
+
+// The subtitle step of every reading, the tick's and the wake's alike: the
+// cursor moves to the position and every entry now due is written.
+void TDriver::PresentAt(double position, double moment) {
+  const double scriptPosition = Timing.ToScript(position, Script->FrameRate);
+  const int64_t target = Script->TargetOf(scriptPosition, 0);
+  // A shift made later never takes the cursor back by itself, only the
+  // player's position moving back does: nothing is shown again without a
+  // seek. With no shift, a position that did not move back never gives a
+  // target behind the cursor, so the ticks are as they always were.
+  const bool movedBack = position < LastReading;
+  LastReading = position;
+  if (movedBack || target >= static_cast<int64_t>(Script->CursorFrame))
+    Script->AdvanceTo(scriptPosition, 0);
+  Predictor.Update(position, moment);
+  // Before the script's start (a delay, or a negative KEEPAHEAD) nothing is
+  // due, not even an entry at frame 0.
+  if (target < 0) return;
+  while (Script->NextDue(CurrentEntry))
+    WriteSubtitle(CurrentEntry);
+}
+
+// Sets the one-shot wake for the predicted moment the next entry falls due;
+// none while the player does not play or nothing is left to come.
+void TDriver::PlanWake() {
+  CancelWake();
+  uint32_t frame = 0;
+  if (Settings.TickOnly || !Predictor.Playing() || !Script->NextPending(frame)) return;
+  WakeDue = Timing.ToPlayer(static_cast<double>(frame) - Script->KeepAhead, Script->FrameRate);
+  const double wait = Predictor.MomentOf(WakeDue) - Services.Loop.Now();
+  if (!(wait <= MaxWakeAheadSeconds)) return;
+  // Never closer than 1 ms after the last wake, and further apart while the
+  // player keeps falling short, so a stalled player is not asked in a spin.
+  const double least = std::min<double>(TimerPeriodMs, 1 << std::min(ShortWakes, 8)) / 1000;
+  const auto delayMs = static_cast<uint32_t>(std::ceil(std::max(wait, least) * 1000));
+  WakeId = Services.Loop.SetOneShotTimer(delayMs, [this] {
+    WakeId = 0;
+    Wake(true);
+  });
+}
+
+// Reads the real position (never the prediction alone), writes what is due
+// and plans the next wake. A planned wake that finds the player short asks
+// whether it still plays: if so it waits again from this reading.
+void TDriver::Wake(bool planned) {
+  RunSilently([this, planned] {
+    const double position = Player->GetPosition();
+    const double moment = Services.Loop.Now();
+    PresentAt(position, moment);
+    if (planned && position < WakeDue) {
+      ++ShortWakes;
+      Predictor.SetPlaying(Player->GetState() == vsPlaying);
+      Predictor.Update(position, moment);
+    } else {
+      ShortWakes = 0;
+    }
+    PlanWake();
+  });
+}
+
+// A seek, a playback command or a shift: the wake comes at once and plans
+// from what it reads.
+void TDriver::WakeSoon() {
+  if (Settings.TickOnly || !PlayingStarted || !Script || !Player) return;
+  CancelWake();
+  ShortWakes = 0;
+  WakeId = Services.Loop.SetOneShotTimer(1, [this] {
+    WakeId = 0;
+    Wake(false);
+  });
+}
+
+void TDriver::CancelWake() {
+  if (WakeId != 0) Services.Loop.KillTimer(WakeId);
+  WakeId = 0;
+}
+
+// The player has just shown a frame: when it may be the one the planned wake
+// waits for, the wake comes now, on the frame itself.
+void TDriver::FrameShown() {
+  if (WakeId == 0) return;
+  if (Predictor.PositionAt(Services.Loop.Now()) + PositionStep < WakeDue) return;
+  CancelWake();
+  Wake(false);
 }

@@ -1,11 +1,25 @@
 // The command line: switches into Settings, the player code and MCI device
 // type, the script and video paths, with warnings for what is not understood.
+#include <charconv>
+#include <cmath>
+
 #include "driver/Driver.h"
 #include "script/ScriptText.h"
 
 namespace {
 
-enum TOptionKind { okSwitch, okPlayer, okDeviceType, okIgnored };
+// A decimal number such as "-0.5" or "+2", read the same in every locale;
+// false for anything else, infinities and NaN included.
+bool ReadDecimal(const std::string &text, double &value) {
+  const char *first = text.data();
+  const char *last = first + text.size();
+  if (first != last && *first == '+') ++first;
+  if (first == last || *first == '+') return false;
+  auto [end, error] = std::from_chars(first, last, value, std::chars_format::fixed);
+  return error == std::errc() && end == last && std::isfinite(value);
+}
+
+enum TOptionKind { okSwitch, okPlayer, okDeviceType, okDelay, okSubFps, okIgnored };
 
 struct TOption {
   const char *Short;
@@ -29,7 +43,12 @@ const TOption Options[] = {
     {"ndc", "-no-detach-console", okSwitch, &TSettings::DetachConsole, false},
     {"mdt", "-mci-device-type", okDeviceType, nullptr, false},
     {"scp", "-screenplay", okSwitch, &TSettings::Screenplay, true},
+    {"to", "-tick-only", okSwitch, &TSettings::TickOnly, true},
+    {"dl", "-delay", okDelay, nullptr, false},
+    {"sf", "-sub-fps", okSubFps, nullptr, false},
 };
+
+bool TakesValue(TOptionKind kind) { return kind != okSwitch && kind != okIgnored; }
 
 const TOption *FindOption(const std::string &word) {
   for (const TOption &option : Options)
@@ -66,17 +85,27 @@ void TDriver::ParseCommandLine() {
       WriteLogLine("Unknown parameter: " + word);
       continue;
     }
+    // The next argument is the value, whatever it looks like.
+    std::string value;
+    if (TakesValue(option->Kind) && index + 1 < args.size()) value = Trim(args[++index]);
+    double number = 0;
     switch (option->Kind) {
     case okSwitch: Settings.*(option->Field) = option->Value; break;
     case okIgnored: break;
-    case okPlayer:
-    case okDeviceType: {
-      // The next argument is the value, whatever it looks like.
-      const std::string value =
-          index + 1 < args.size() ? std::string(Trim(args[++index])) : std::string();
-      (option->Kind == okPlayer ? PlayerCode : Settings.MCIDeviceType) = value;
+    case okPlayer: PlayerCode = value; break;
+    case okDeviceType: Settings.MCIDeviceType = value; break;
+    case okDelay:
+      if (ReadDecimal(value, number) && std::fabs(number) * 1000 <= TSubtitleTiming::MaxShiftMs)
+        Timing.ShiftMs = std::llround(number * 1000);
+      else
+        WriteLogLine("Ignoring invalid delay: " + value);
       break;
-    }
+    case okSubFps:
+      if (ReadDecimal(value, number) && TSubtitleTiming::UsableRate(number))
+        Timing.SubFps = number;
+      else
+        WriteLogLine("Ignoring invalid sub-fps: " + value);
+      break;
     }
   }
   if (!haveScript) ShowUsage();

@@ -4,6 +4,7 @@
 
 #include "driver/FailureReport.h"
 #include "platform/Errors.h"
+#include "player/FrameSignal.h"
 
 TDriver::TDriver(TServices services) : Services(services) {}
 
@@ -16,6 +17,7 @@ int TDriver::Run() {
     Startup();
     RunMessageLoop();
     Services.Loop.KillTimer(TimerId);
+    CancelWake();
     Script.reset();
   } catch (const TProcessEnd &end) {
     exitCode = end.ExitCode;
@@ -48,6 +50,7 @@ int TDriver::Run() {
 }
 
 void TDriver::Finalize() {
+  SetFrameListener(nullptr);
   CurrentEntry.Text.clear();
   VideoPath.clear();
   ScriptPath.clear();

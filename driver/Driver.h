@@ -3,9 +3,12 @@
 // can run it whole with fakes.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
+
+#include "driver/SubtitleTiming.h"
 
 #include "platform/CodePages.h"
 #include "platform/Console.h"
@@ -13,6 +16,7 @@
 #include "platform/Loop.h"
 #include "platform/Output.h"
 #include "platform/Process.h"
+#include "player/PositionPredictor.h"
 #include "player/UntVideoIF.h"
 #include "script/UntCaptel.h"
 
@@ -25,6 +29,8 @@ struct TSettings {
   // Empty unless "-mci-device-type" set it; the MCI control may write a new
   // value back into it.
   std::string MCIDeviceType;
+  // Subtitles only at the ticks, without the wake between them.
+  bool TickOnly = false;
 };
 
 struct TPlayerControl;
@@ -41,6 +47,8 @@ struct TServices {
 
 class TDriver {
 public:
+  static constexpr uint32_t TimerPeriodMs = 180;
+
   explicit TDriver(TServices services);
   ~TDriver();
 
@@ -66,6 +74,17 @@ public:
   void TimerTick();
   void HandleKey(const TInputRecord &event);
 
+  // The wake between ticks at the moment the next entry falls due, and the
+  // viewer's sync controls.
+  void PresentAt(double position, double moment);
+  void PlanWake();
+  void Wake(bool planned);
+  void WakeSoon();
+  void CancelWake();
+  void FrameShown();
+  void ShiftSubtitles(int64_t ms);
+  std::string ConsoleTitle() const;
+
   // Output.
   void WriteSubtitle(const TText &entry);
   void WriteLogLine(const std::string &message);
@@ -83,4 +102,13 @@ public:
   bool PlayingStarted = false;
   double LastPosition = 0;
   int32_t SpeakerColumn = 0;
+
+  TSubtitleTiming Timing;
+  TPositionPredictor Predictor;
+  uintptr_t WakeId = 0;
+  // The player position at which the planned wake's entry falls due.
+  double WakeDue = 0;
+  // Planned wakes in a row that found the player short of that position.
+  int ShortWakes = 0;
+  double LastReading = NAN;
 };

@@ -1,34 +1,75 @@
 // The keyboard commands: one console input event becomes at most one player
-// command, or the quit message.
+// command, a shift of the subtitles, or the quit message.
 #include "driver/Driver.h"
 
 namespace {
 constexpr float ShortSeekSeconds = 10.0f;
 constexpr float LongSeekSeconds = 60.0f;
+constexpr int64_t SmallShiftMs = 100;
+constexpr int64_t LargeShiftMs = 1000;
 } // namespace
 
 void TDriver::HandleKey(const TInputRecord &event) {
   if (event.EventType != KeyEvent || event.KeyDown == 0) return;
   const double frameRate = Script->FrameRate;
+  // A seek jumps: no reading before it tells where the player is going.
+  auto seek = [this](int32_t direction, double amount) {
+    Player->Seek(direction, amount);
+    Predictor.Forget();
+  };
   switch (event.AsciiChar) {
   case ' ':
-    if (Player->GetState() == vsPlaying)
+    if (Player->GetState() == vsPlaying) {
       Player->Pause();
-    else
+      Predictor.SetPlaying(false);
+    } else {
       Player->Play();
+      Predictor.SetPlaying(true);
+    }
     break;
   case 'p':
-  case 'P': Player->Play(); break;
+  case 'P':
+    Player->Play();
+    Predictor.SetPlaying(true);
+    break;
   case 's':
-  case 'S': Player->Stop(); break;
+  case 'S':
+    Player->Stop();
+    Predictor.SetPlaying(false);
+    Predictor.Forget();
+    break;
   case 'u':
-  case 'U': Player->Pause(); break;
-  case ',': Player->Seek(sdBackward, frameRate * ShortSeekSeconds); break;
-  case '.': Player->Seek(sdForward, frameRate * ShortSeekSeconds); break;
-  case '<': Player->Seek(sdBackward, frameRate * LongSeekSeconds); break;
-  case '>': Player->Seek(sdForward, frameRate * LongSeekSeconds); break;
+  case 'U':
+    Player->Pause();
+    Predictor.SetPlaying(false);
+    break;
+  case ',': seek(sdBackward, frameRate * ShortSeekSeconds); break;
+  case '.': seek(sdForward, frameRate * ShortSeekSeconds); break;
+  case '<': seek(sdBackward, frameRate * LongSeekSeconds); break;
+  case '>': seek(sdForward, frameRate * LongSeekSeconds); break;
+  case 'z': ShiftSubtitles(-SmallShiftMs); return;
+  case 'x': ShiftSubtitles(SmallShiftMs); return;
+  case 'Z': ShiftSubtitles(-LargeShiftMs); return;
+  case 'X': ShiftSubtitles(LargeShiftMs); return;
   case 'q':
-  case 'Q': Services.Loop.PostQuitMessage(0); break;
-  default: break;
+  case 'Q': Services.Loop.PostQuitMessage(0); return;
+  default: return;
   }
+  // Every command above changes where or whether the player moves: the wake
+  // plans afresh from a new reading at once.
+  WakeSoon();
+}
+
+// The shift applies at once, shows in the console title and, with Debug on,
+// in a log line.
+void TDriver::ShiftSubtitles(int64_t ms) {
+  Timing.Shift(ms);
+  Services.Console.SetConsoleTitle(ConsoleTitle());
+  if (Settings.Debug) WriteLogLine("Subtitle delay " + Timing.ShiftLabel());
+  WakeSoon();
+}
+
+std::string TDriver::ConsoleTitle() const {
+  if (Timing.ShiftMs == 0) return Script->Title;
+  return Script->Title + "  [" + Timing.ShiftLabel() + "]";
 }

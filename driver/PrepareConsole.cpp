@@ -31,7 +31,7 @@ void TDriver::PrepareConsole() {
   THandle output = console.GetStdHandle(StdOutputHandle);
   ConsoleInput = console.GetStdHandle(StdInputHandle);
 
-  console.SetConsoleTitle(Script->Title);
+  console.SetConsoleTitle(ConsoleTitle());
 
   TScreenBufferInfo info;
   if (console.GetScreenBufferInfo(output, info)) SetLineWidthFromColumns(Settings, info.Size.X);

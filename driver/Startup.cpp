@@ -3,12 +3,7 @@
 #include "driver/Driver.h"
 
 #include "platform/Errors.h"
-
-namespace {
-
-constexpr uint32_t TimerPeriodMs = 180;
-
-} // namespace
+#include "player/FrameSignal.h"
 
 void TDriver::Startup() {
   ParseCommandLine();
@@ -23,6 +18,9 @@ void TDriver::Startup() {
   SelectPlayer();
   PlayingStarted = false;
   SpeakerColumn = 0;
+  Predictor.SetRate(Script->FrameRate);
+  // A player that reports each frame it shows wakes the driver on that frame.
+  if (!Settings.TickOnly) SetFrameListener([this] { FrameShown(); });
   TimerId = Services.Loop.SetTimer(TimerPeriodMs, [this] { TimerTick(); });
 }
 

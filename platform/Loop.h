@@ -1,4 +1,5 @@
-// Loop service: a timer without a window and the thread's message loop.
+// Loop service: timers without a window, the loop's clock and the thread's
+// message loop.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,13 @@ public:
   // A periodic timer with no window; returns its identifier, 0 on failure.
   // Ticks do not pile up: a late tick is not made up.
   virtual uintptr_t SetTimer(uint32_t periodMs, TTimerProc proc) = 0;
+  // A timer that fires once, `delayMs` from now (at least 1 ms), and is gone
+  // once its procedure runs; KillTimer cancels it before that. Returns its
+  // identifier, 0 on failure.
+  virtual uintptr_t SetOneShotTimer(uint32_t delayMs, TTimerProc proc) = 0;
   virtual bool KillTimer(uintptr_t id) = 0;
+  // Seconds on the loop's monotonic clock, the time base of its timers.
+  virtual double Now() = 0;
   // Waits for the next message; 0 for the quit message, -1 on error.
   virtual int GetMessage(TMessage &message) = 0;
   virtual void TranslateMessage(const TMessage &message) = 0;

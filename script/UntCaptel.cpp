@@ -41,12 +41,21 @@ void TCaptel::SeekTo(uint32_t frame) {
   NextIndex = SeekIndex;
 }
 
-void TCaptel::AdvanceTo(double frames, double seconds) {
+int64_t TCaptel::TargetOf(double frames, double seconds) const {
   int32_t n = SaturateToInt32(frames);
   if (n == 0) n = SaturateToInt32(seconds * FrameRate);
+  return static_cast<int64_t>(n) + KeepAhead;
+}
+
+bool TCaptel::NextPending(uint32_t &frame) const {
+  frame = Texts[NextIndex].Frame;
+  return !IsListEnd(NextIndex);
+}
+
+void TCaptel::AdvanceTo(double frames, double seconds) {
   // The cursor is unsigned: a position pulled below 0 by a negative KeepAhead
   // stays at 0 instead of wrapping to a frame above every entry.
-  int64_t target = static_cast<int64_t>(n) + KeepAhead;
+  int64_t target = TargetOf(frames, seconds);
   if (target < 0) target = 0;
   if (target < static_cast<int64_t>(CursorFrame))
     SeekTo(static_cast<uint32_t>(target));

@@ -46,6 +46,12 @@ public:
   void SeekTo(uint32_t frame);
   void AdvanceTo(double frames, double seconds);
   bool NextDue(TText &entry);
+  // The frame AdvanceTo would move the cursor to, before it is kept at 0 or
+  // above: below 0 when the position plus KeepAhead is.
+  int64_t TargetOf(double frames, double seconds) const;
+  // The frame of the entry NextDue hands out next; false at the end of the
+  // list, where nothing is ever due.
+  bool NextPending(uint32_t &frame) const;
 
   // Sets CodePage and ScriptCodePageKind from a CODEPAGE value.
   void ClassifyCodePage(const std::string &valueText, int32_t number, bool readCleanly);

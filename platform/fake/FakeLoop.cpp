@@ -8,7 +8,37 @@ uintptr_t TFakeLoop::SetTimer(uint32_t periodMs, TTimerProc proc) {
   return id;
 }
 
+uintptr_t TFakeLoop::SetOneShotTimer(uint32_t delayMs, TTimerProc proc) {
+  uintptr_t id = FNextId++;
+  OneShots[id] = TOneShot{Clock + (delayMs == 0 ? 1 : delayMs) / 1000.0, std::move(proc)};
+  return id;
+}
+
+double TFakeLoop::NextOneShot() const {
+  double next = -1;
+  for (auto &[id, shot] : OneShots)
+    if (next < 0 || shot.Due < next) next = shot.Due;
+  return next;
+}
+
+void TFakeLoop::RunClockTo(double moment) {
+  for (;;) {
+    auto next = OneShots.end();
+    for (auto it = OneShots.begin(); it != OneShots.end(); ++it)
+      if (it->second.Due <= moment && (next == OneShots.end() || it->second.Due < next->second.Due))
+        next = it;
+    if (next == OneShots.end()) break;
+    if (next->second.Due > Clock) Clock = next->second.Due;
+    TTimerProc proc = std::move(next->second.Proc);
+    OneShots.erase(next);
+    OneShotsFired.push_back(Clock);
+    if (proc) proc();
+  }
+  if (moment > Clock) Clock = moment;
+}
+
 bool TFakeLoop::KillTimer(uintptr_t id) {
+  if (OneShots.erase(id) > 0) return true;
   Calls.push_back("KillTimer(" + std::to_string(id) + ")");
   Killed.push_back(id);
   return Timers.erase(id) > 0;

@@ -1,5 +1,6 @@
 // A manual loop for the tests: timers tick only when a test asks, messages
-// come from a queue, and PostQuitMessage is recorded.
+// come from a queue, PostQuitMessage is recorded, and a fake clock runs the
+// one-shot timers when a test moves it on.
 #pragma once
 
 #include <deque>
@@ -14,7 +15,11 @@ public:
   static constexpr uint32_t TimerMessage = 0x0113; // WM_TIMER
 
   uintptr_t SetTimer(uint32_t periodMs, TTimerProc proc) override;
+  // One-shot timers are kept apart from the periodic ones: they are not in
+  // Calls, Timers or Killed, and only the clock fires them.
+  uintptr_t SetOneShotTimer(uint32_t delayMs, TTimerProc proc) override;
   bool KillTimer(uintptr_t id) override;
+  double Now() override { return Clock; }
   // The quit message first once posted, then queued messages, then the
   // ticks asked for with QueueTicks; -1 when nothing is left, so a loop under
   // test can never wait forever.
@@ -28,10 +33,25 @@ public:
   // Makes GetMessage deliver `count` timer messages for each live timer.
   void QueueTicks(int count);
 
+  // Moves the clock to `moment`, firing on the way every one-shot timer that
+  // falls due, each at its own moment and in order of their moments.
+  void RunClockTo(double moment);
+  void RunClockBy(double seconds) { RunClockTo(Clock + seconds); }
+  // The moment the earliest one-shot timer is due; -1 when none is set.
+  double NextOneShot() const;
+
   struct TTimer {
     uint32_t PeriodMs = 0;
     TTimerProc Proc;
   };
+  struct TOneShot {
+    double Due = 0;
+    TTimerProc Proc;
+  };
+  std::map<uintptr_t, TOneShot> OneShots;
+  // The clock's reading (seconds) at each one-shot timer that fired.
+  std::vector<double> OneShotsFired;
+  double Clock = 1000;
   std::map<uintptr_t, TTimer> Timers;
   std::vector<uintptr_t> Killed;
   std::deque<TMessage> Messages;

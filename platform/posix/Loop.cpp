@@ -26,14 +26,26 @@ TPosixLoop::~TPosixLoop() {
 }
 
 uintptr_t TPosixLoop::SetTimer(uint32_t periodMs, TTimerProc proc) {
-  if (periodMs == 0) periodMs = 1;
+  return AddTimer(periodMs, std::move(proc), false);
+}
+
+uintptr_t TPosixLoop::SetOneShotTimer(uint32_t delayMs, TTimerProc proc) {
+  return AddTimer(delayMs, std::move(proc), true);
+}
+
+uintptr_t TPosixLoop::AddTimer(uint32_t ms, TTimerProc proc, bool oneShot) {
+  if (ms == 0) ms = 1;
   uintptr_t id = FNextTimerId++;
-  std::chrono::milliseconds period(periodMs);
-  FTimers[id] = TTimer{period, TClock::now() + period, std::move(proc)};
+  std::chrono::milliseconds period(ms);
+  FTimers[id] = TTimer{period, TClock::now() + period, std::move(proc), oneShot};
   return id;
 }
 
 bool TPosixLoop::KillTimer(uintptr_t id) { return FTimers.erase(id) > 0; }
+
+double TPosixLoop::Now() {
+  return std::chrono::duration<double>(TClock::now().time_since_epoch()).count();
+}
 
 int TPosixLoop::GetMessage(TMessage &message) {
   for (;;) {
@@ -56,6 +68,7 @@ void TPosixLoop::DispatchMessage(const TMessage &message) {
     auto timer = FTimers.find(message.WParam);
     if (timer == FTimers.end()) return;   // killed since it was taken
     TTimerProc proc = timer->second.Proc; // the procedure may kill its timer
+    if (timer->second.OneShot) FTimers.erase(timer);
     if (proc) proc();
   } else if (message.Message == WorkMessage) {
     std::function<void()> work;
@@ -109,6 +122,8 @@ bool TPosixLoop::TakeDueTimer(TMessage &message) {
   TTimer &timer = due->second;
   timer.Due += timer.Period;
   if (timer.Due <= now) timer.Due = now + timer.Period;
+  // A one-shot timer is not taken again while its message waits.
+  if (timer.OneShot) timer.Due = TClock::time_point::max();
   message.Message = TimerMessage;
   message.WParam = due->first;
   message.Time = static_cast<uint32_t>(
@@ -118,17 +133,23 @@ bool TPosixLoop::TakeDueTimer(TMessage &message) {
 
 // Sleeps until the next timer is due or another thread posts work. A signal
 // that interrupts the wait just starts the next round of GetMessage.
+// The timeout is exact to the microsecond, so a one-shot wake lands on its
+// moment rather than on the next whole millisecond.
 void TPosixLoop::WaitForWake() {
-  int timeoutMs = -1;
-  if (!FTimers.empty()) {
-    auto next = FTimers.begin()->second.Due;
-    for (auto &[id, timer] : FTimers)
-      if (timer.Due < next) next = timer.Due;
-    auto wait = std::chrono::ceil<std::chrono::milliseconds>(next - TClock::now()).count();
-    timeoutMs = wait < 0 ? 0 : static_cast<int>(wait);
+  timespec timeout{};
+  timespec *timeoutPointer = nullptr;
+  auto next = TClock::time_point::max();
+  for (auto &[id, timer] : FTimers)
+    if (timer.Due < next) next = timer.Due;
+  if (next != TClock::time_point::max()) {
+    auto wait = std::chrono::ceil<std::chrono::microseconds>(next - TClock::now()).count();
+    if (wait < 0) wait = 0;
+    timeout.tv_sec = static_cast<time_t>(wait / 1000000);
+    timeout.tv_nsec = static_cast<long>(wait % 1000000) * 1000;
+    timeoutPointer = &timeout;
   }
   pollfd wake{FWakeRead, POLLIN, 0};
-  int ready = poll(&wake, FWakeRead >= 0 ? 1 : 0, timeoutMs);
+  int ready = ppoll(&wake, FWakeRead >= 0 ? 1 : 0, timeoutPointer, nullptr);
   if (ready > 0) DrainWakePipe();
 }
 

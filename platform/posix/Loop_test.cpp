@@ -132,3 +132,28 @@ TEST(PosixLoop, KilledTimerDispatchesNothing) {
   EXPECT_EQ(ticks, 0);
   EXPECT_FALSE(loop.KillTimer(id));
 }
+
+// The wake between ticks lands within a millisecond of its moment on the
+// loop's own clock, fires once, and may set the next one from its procedure.
+TEST(PosixLoop, OneShotTimerLandsOnItsMomentOnceAndMaySetTheNext) {
+  TPosixLoop loop;
+  std::vector<double> late;
+  double due = loop.Now() + 0.007;
+  std::function<void()> shot = [&] {
+    late.push_back((loop.Now() - due) * 1000);
+    if (late.size() < 3) {
+      due = loop.Now() + 0.011;
+      loop.SetOneShotTimer(11, shot);
+    }
+  };
+  loop.SetOneShotTimer(7, shot);
+  loop.SetTimer(150, [&] { loop.PostQuitMessage(0); });
+  TMessage message;
+  while (loop.GetMessage(message) > 0)
+    loop.DispatchMessage(message);
+  ASSERT_EQ(late.size(), 3u) << "a one-shot timer fired again";
+  for (double ms : late) {
+    EXPECT_GE(ms, 0);
+    EXPECT_LT(ms, 5) << "poll rounding or a busy machine";
+  }
+}

@@ -22,7 +22,9 @@ public:
   TPosixLoop &operator=(const TPosixLoop &) = delete;
 
   uintptr_t SetTimer(uint32_t periodMs, TTimerProc proc) override;
+  uintptr_t SetOneShotTimer(uint32_t delayMs, TTimerProc proc) override;
   bool KillTimer(uintptr_t id) override;
+  double Now() override;
   int GetMessage(TMessage &message) override;
   void TranslateMessage(const TMessage &message) override;
   void DispatchMessage(const TMessage &message) override;
@@ -38,7 +40,10 @@ private:
     std::chrono::milliseconds Period;
     TClock::time_point Due;
     TTimerProc Proc;
+    bool OneShot = false;
   };
+
+  uintptr_t AddTimer(uint32_t ms, TTimerProc proc, bool oneShot);
 
   bool TakeWork(TMessage &message);
   bool TakeDueTimer(TMessage &message);

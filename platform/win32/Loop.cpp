@@ -1,7 +1,7 @@
 // The loop service over the thread's Win32 message queue (user32): timers
-// without a window, GetMessageA/TranslateMessage/DispatchMessageA, and
-// PostQuitMessage. The same loop serves the window messages of any COM
-// control created on this thread.
+// without a window (periodic and one-shot), the performance-counter clock,
+// GetMessageA/TranslateMessage/DispatchMessageA, and PostQuitMessage. The same loop serves the
+// window messages of any COM control created on this thread.
 #include "platform/Loop.h"
 
 #include "platform/win32/WindowsApi.h"
@@ -17,6 +17,9 @@ namespace {
 // by timer id. Such timers fire on the thread that set them, hence one table
 // per thread.
 thread_local std::map<UINT_PTR, TTimerProc> TimerProcs;
+// Timers that fire once: their callback kills them before their procedure
+// runs, so the procedure may set the next one.
+thread_local std::set<UINT_PTR> OneShotTimers;
 
 // A failure inside a timer procedure must not unwind through user32's
 // frames; it is parked here and raised again once DispatchMessageA returns.
@@ -27,6 +30,10 @@ void CALLBACK TimerCallback(HWND, UINT, UINT_PTR id, DWORD) {
   if (found == TimerProcs.end()) return;
   // A copy, so a procedure that kills its own timer does not destroy itself.
   TTimerProc proc = found->second;
+  if (OneShotTimers.erase(id) > 0) {
+    ::KillTimer(nullptr, id);
+    TimerProcs.erase(id);
+  }
   try {
     proc();
   } catch (...) {
@@ -57,6 +64,11 @@ public:
       ::KillTimer(nullptr, id);
       TimerProcs.erase(id);
     }
+    for (UINT_PTR id : OneShotTimers) {
+      ::KillTimer(nullptr, id);
+      TimerProcs.erase(id);
+    }
+    OneShotTimers.clear();
   }
 
   uintptr_t SetTimer(uint32_t periodMs, TTimerProc proc) override {
@@ -67,10 +79,28 @@ public:
     return id;
   }
 
+  // A second timer of the same kind, killed by its own callback: the wait
+  // stays in GetMessageA, so window messages are served as before.
+  uintptr_t SetOneShotTimer(uint32_t delayMs, TTimerProc proc) override {
+    UINT_PTR id = ::SetTimer(nullptr, 0, delayMs == 0 ? 1 : delayMs, TimerCallback);
+    if (id == 0) return 0;
+    TimerProcs[id] = std::move(proc);
+    OneShotTimers.insert(id);
+    return id;
+  }
+
   bool KillTimer(uintptr_t id) override {
     TimerProcs.erase(id);
+    OneShotTimers.erase(id);
     FTimers.erase(id);
     return ::KillTimer(nullptr, id) != 0;
+  }
+
+  double Now() override {
+    LARGE_INTEGER count, frequency;
+    ::QueryPerformanceCounter(&count);
+    ::QueryPerformanceFrequency(&frequency);
+    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
   }
 
   int GetMessage(TMessage &message) override {

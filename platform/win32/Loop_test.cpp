@@ -175,3 +175,22 @@ TEST(Win32Loop, ALoopKillsItsTimersWhenItGoes) {
 }
 
 } // namespace
+
+// The wake between ticks: fires once near its delay, measured on the loop's
+// own clock, and a procedure may set the next one.
+TEST(Win32Loop, OneShotTimerFiresOnceAndMaySetTheNext) {
+  auto loop = CreatePlatformLoop();
+  std::vector<double> times;
+  const double start = loop->Now();
+  std::function<void()> shot = [&] {
+    times.push_back((loop->Now() - start) * 1000);
+    if (times.size() < 3) loop->SetOneShotTimer(30, shot);
+  };
+  loop->SetOneShotTimer(30, shot);
+  uintptr_t stop = loop->SetTimer(400, [&] { loop->PostQuitMessage(0); });
+  RunUntilQuit(*loop);
+  loop->KillTimer(stop);
+  ASSERT_EQ(times.size(), 3u) << "a one-shot timer fired again";
+  EXPECT_GE(times[0], 25);
+  EXPECT_LT(times[2], 300);
+}

@@ -9,6 +9,12 @@
 #include <vector>
 
 #include "platform/posix/PosixLoop.h"
+#include "player/FrameSignal.h"
+
+namespace {
+// The observation of time-pos: one change for every frame mpv shows.
+constexpr uint64_t FrameObservation = 1;
+} // namespace
 
 std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop) {
   std::shared_ptr<TMpvEngine> engine(new TMpvEngine(loop));
@@ -29,6 +35,9 @@ std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop) {
   int status = mpv_initialize(handle);
   if (status < 0) throw TEngineError{std::string("mpv: ") + mpv_error_string(status)};
   mpv_set_wakeup_callback(handle, OnWakeup, engine.get());
+  // With a loop to pass the news on, each frame shown is reported to the
+  // program's frame listener.
+  if (loop) mpv_observe_property(handle, FrameObservation, "time-pos", MPV_FORMAT_NONE);
   return engine;
 }
 
@@ -217,6 +226,20 @@ void TMpvEngine::Handle(const mpv_event &event) {
     FLoading = FFileLoaded = FReady = false;
     break;
   }
+  case MPV_EVENT_PROPERTY_CHANGE:
+    // The listener runs from the loop, never inside this drain: it calls the
+    // control, which drains again.
+    if (event.reply_userdata == FrameObservation && FLoop && !FFramePosted && HasFrameListener()) {
+      FFramePosted = true;
+      std::weak_ptr<TMpvEngine> self = weak_from_this();
+      FLoop->PostWork([self] {
+        auto live = self.lock();
+        if (!live) return;
+        live->FFramePosted = false;
+        NotifyFrameShown();
+      });
+    }
+    break;
   case MPV_EVENT_SHUTDOWN:
     // The user closed mpv's window: the player is gone for good.
     FShutDown = true;

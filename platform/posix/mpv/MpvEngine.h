@@ -68,6 +68,8 @@ private:
   mpv_handle *FHandle = nullptr;
   TPosixLoop *FLoop = nullptr;
   std::atomic<bool> FDrainPosted{false};
+  // A frame report waits in the loop; quick frames share it.
+  bool FFramePosted = false;
 
   std::string FFileName;
   bool FLoading = false;
