@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Subtitle latency benchmark (printed, not asserted): plays a generated 60 s
 # video headless with one subtitle per second in a pseudo-terminal, and for
-# each subtitle asks mpv where playback really is when the line arrives.
+# each subtitle asks mpv where playback really is when the line arrives. Runs
+# at 25 and at 29.97 frames a second, each with the due-moment wake and with
+# --tick-only.
 # Usage: bench/latency.sh [BUILD-DIR]   (default build/native)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -11,13 +13,33 @@ trap 'rm -rf "$work"' EXIT
 
 mkdir -p "$work/mpv"
 printf 'vo=null\nao=null\ninput-ipc-server=%s\n' "$work/mpv.sock" >"$work/mpv/mpv.conf"
-ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=60 \
-  -f lavfi -i sine=frequency=440:duration=60 \
-  -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -shortest "$work/v60.mp4"
-{
-  printf '{HEAD\r\nTITLE=Latency\r\nFPS=25\r\n}\r\n'
-  for s in $(seq 1 59); do printf '{T;%d\r\nL%d at frame %d\r\n}\r\n' $((s * 25)) "$s" $((s * 25)); done
-} >"$work/script.txt"
 
-MPV_HOME="$work/mpv" python3 bench/latency_probe.py "$build/cuestrip" "$work/script.txt" \
-  "$work/v60.mp4" "$work/mpv.sock" 25
+# make_case NAME RATE FPS-TEXT FRAMES-PER-SUBTITLE
+make_case() {
+  local name=$1 rate=$2 fps=$3 step=$4
+  ffmpeg -loglevel error -y -f lavfi -i "testsrc=size=320x240:rate=$rate:duration=60" \
+    -f lavfi -i sine=frequency=440:duration=60 \
+    -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -shortest "$work/$name.mp4"
+  {
+    printf '{HEAD\r\nTITLE=Latency\r\nFPS=%s\r\n}\r\n' "$fps"
+    # One a second, each on a frame of its own second (a few frames in, so
+    # the frames fall at different moments between two ticks).
+    for s in $(seq 1 59); do
+      f=$((s * step + s % 7))
+      printf '{T;%d\r\nL%d at frame %d\r\n}\r\n' "$f" "$s" "$f"
+    done
+  } >"$work/$name.txt"
+}
+make_case f25 25 25 25
+make_case f2997 30000/1001 29.97 30
+
+for name in f25 f2997; do
+  fps=$([ $name = f25 ] && echo 25 || echo 29.97)
+  for mode in wake tick-only; do
+    echo "=== $fps fps, $mode"
+    opts=()
+    [ $mode = tick-only ] && opts=(--tick-only)
+    MPV_HOME="$work/mpv" python3 bench/latency_probe.py "$build/cuestrip" "$work/$name.txt" \
+      "$work/$name.mp4" "$work/mpv.sock" "$fps" "${opts[@]}"
+  done
+done

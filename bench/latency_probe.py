@@ -1,13 +1,15 @@
 #!/usr/bin/env python3
 """Runs cuestrip in a pseudo-terminal and, as each subtitle line arrives, asks
-mpv (through its IPC socket) where playback really is. Prints the lag of the
-subtitles behind their frames, the program's CPU time per minute of playback
-and its peak RSS.
+mpv (through its IPC socket) where playback really is. Prints the absolute
+lag of the subtitles against their frames (median, p95, max), how many came
+early by more than half a frame, the program's CPU time per minute of
+playback and its peak RSS.
 
-Usage: latency_probe.py EXE SCRIPT VIDEO SOCKET FPS"""
+Usage: latency_probe.py EXE SCRIPT VIDEO SOCKET FPS [PROGRAM-OPTIONS...]"""
 import json, os, pty, re, resource, select, socket, statistics, sys, time
 
 exe, script, video, sock_path, fps = sys.argv[1:6]
+options = sys.argv[6:]
 fps = float(fps)
 line_re = re.compile(rb"L(\d+) at frame (\d+)")
 
@@ -25,7 +27,7 @@ def ask_position(sock_path):
 
 pid, fd = pty.fork()
 if pid == 0:
-    os.execv(exe, [exe, "-ndc", script, video])
+    os.execv(exe, [exe, "-ndc", *options, script, video])
 
 start = time.monotonic()
 lags = []
@@ -70,14 +72,21 @@ _, status, usage = os.wait4(pid, 0)
 if not lags:
     print("no subtitle arrived")
     sys.exit(1)
-lags.sort()
-p95 = lags[min(len(lags) - 1, int(round(0.95 * (len(lags) - 1))))]
 ms = 1000.0 / fps
+absolute = sorted(abs(lag) for lag in lags)
+p95 = absolute[min(len(absolute) - 1, int(round(0.95 * (len(absolute) - 1))))]
+early = sum(1 for lag in lags if lag < -0.5)
 print(f"subtitles measured: {len(lags)}")
-print(f"lag in frames: median {statistics.median(lags):.2f}, p95 {p95:.2f}, "
-      f"max {max(lags):.2f}, min {min(lags):.2f}")
-print(f"lag in ms:     median {statistics.median(lags) * ms:.0f}, p95 {p95 * ms:.0f}, "
-      f"max {max(lags) * ms:.0f}, min {min(lags) * ms:.0f}")
+print(f"absolute lag in frames: median {statistics.median(absolute):.2f}, p95 {p95:.2f}, "
+      f"max {max(absolute):.2f}; signed min {min(lags):.2f}")
+print(f"absolute lag in ms:     median {statistics.median(absolute) * ms:.0f}, "
+      f"p95 {p95 * ms:.0f}, max {max(absolute) * ms:.0f}")
+print(f"early by more than half a frame: {early}")
+histogram = {}
+for lag in lags:
+    histogram[round(lag)] = histogram.get(round(lag), 0) + 1
+print("lag in whole frames (frames: subtitles): " +
+      ", ".join(f"{k}: {v}" for k, v in sorted(histogram.items())))
 cpu = usage.ru_utime + usage.ru_stime
 print(f"CPU time: {cpu:.2f} s over {wall:.1f} s of playback = "
       f"{cpu / (wall / 60):.2f} s per minute ({100 * cpu / wall:.1f} % of a core)")

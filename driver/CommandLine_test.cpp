@@ -44,6 +44,8 @@ TEST_F(CommandLineTest, SwitchesInShortAndLongForm) {
       {"--no-detach-console", &TSettings::DetachConsole, false},
       {"-scp", &TSettings::Screenplay, true},
       {"--screenplay", &TSettings::Screenplay, true},
+      {"-to", &TSettings::TickOnly, true},
+      {"--tick-only", &TSettings::TickOnly, true},
   };
   for (const TCase &c : cases) {
     T.Driver.Settings = TSettings();
@@ -52,6 +54,42 @@ TEST_F(CommandLineTest, SwitchesInShortAndLongForm) {
     EXPECT_EQ(T.Driver.Settings.*c.Field, c.Value) << c.Word;
   }
   EXPECT_TRUE(T.Output.Lines.empty());
+}
+
+TEST_F(CommandLineTest, DelayAndScriptFrameRateTakeDecimalsAndWarnOnAnythingElse) {
+  struct TCase {
+    std::vector<std::string> Args;
+    int64_t ShiftMs;
+    double SubFps;
+    const char *Warning;
+  } cases[] = {
+      {{"-dl", "-0.5"}, -500, 0, nullptr},
+      {{"--delay", "+2"}, 2000, 0, nullptr},
+      {{"-dl", " 36000 "}, 36000000, 0, nullptr}, // ten hours
+      {{"-dl", "-36000"}, -36000000, 0, nullptr},
+      {{"--sub-fps", "23.976"}, 0, 23.976, nullptr},
+      {{"-sf", "25"}, 0, 25, nullptr},
+      {{"-dl", "0,5"}, 0, 0, "Ignoring invalid delay: 0,5"},
+      {{"-dl", "nan"}, 0, 0, "Ignoring invalid delay: nan"},
+      {{"-dl", "86401"}, 0, 0, "Ignoring invalid delay: 86401"}, // more than a day
+      {{"-dl"}, 0, 0, "Ignoring invalid delay: "},
+      {{"-sf", "0"}, 0, 0, "Ignoring invalid sub-fps: 0"},
+      {{"-sf", "-25"}, 0, 0, "Ignoring invalid sub-fps: -25"},
+      {{"-sf", "1e9"}, 0, 0, "Ignoring invalid sub-fps: 1e9"},
+      {{"-sf", "inf"}, 0, 0, "Ignoring invalid sub-fps: inf"},
+  };
+  for (const TCase &c : cases) {
+    T.Driver.Timing = TSubtitleTiming();
+    T.Output.Lines.clear();
+    std::vector<std::string> args{"s.txt"};
+    args.insert(args.end(), c.Args.begin(), c.Args.end());
+    ASSERT_EQ(Parse(args), -1) << c.Args[0];
+    EXPECT_EQ(T.Driver.Timing.ShiftMs, c.ShiftMs) << c.Args.back();
+    EXPECT_EQ(T.Driver.Timing.SubFps, c.SubFps) << c.Args.back();
+    EXPECT_EQ(T.Output.Lines,
+              c.Warning ? std::vector<std::string>{c.Warning} : std::vector<std::string>{})
+        << c.Args.back();
+  }
 }
 
 TEST_F(CommandLineTest, LastSwitchWins) {

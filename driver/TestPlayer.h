@@ -2,6 +2,7 @@
 // with scripted states and positions, or fails where a test says.
 #pragma once
 
+#include <functional>
 #include <set>
 #include <string>
 #include <vector>
@@ -15,7 +16,7 @@ public:
   int32_t Release() override { return --RefCount; } // owned by the test
   double GetPosition() override {
     Record("GetPosition");
-    return Position;
+    return Follow ? Follow() : Position;
   }
   void SetPosition(double position) override { Record("SetPosition(" + Number(position) + ")"); }
   std::string GetFileName() override { return ""; }
@@ -46,6 +47,8 @@ public:
   std::set<std::string> Failing;
   int32_t State = vsPlaying;
   double Position = 0;
+  // When set, the position is read from here instead (a player on a clock).
+  std::function<double()> Follow;
   int32_t RefCount = 0;
 
 private:
