@@ -31,10 +31,11 @@ make_case() {
   } >"$work/$name.txt"
 }
 make_case f25 25 25 25
-make_case f2997 30000/1001 29.97 30
+# NTSC: the script's FPS is the video's exact rate, 30000/1001.
+make_case f2997 30000/1001 29.97002997 30
 
 for name in f25 f2997; do
-  fps=$([ $name = f25 ] && echo 25 || echo 29.97)
+  fps=$([ $name = f25 ] && echo 25 || echo 29.97002997)
   for mode in wake tick-only; do
     echo "=== $fps fps, $mode"
     opts=()

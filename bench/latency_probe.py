@@ -31,6 +31,7 @@ if pid == 0:
 
 start = time.monotonic()
 lags = []
+round_trips = []
 pending = b""
 done = False
 deadline = start + 120
@@ -51,7 +52,9 @@ while not done and time.monotonic() < deadline:
         if not match:
             continue
         try:
+            asked = time.monotonic()
             position = ask_position(sock_path)
+            round_trips.append(time.monotonic() - asked)
         except (OSError, ValueError, KeyError) as error:
             print("no answer from mpv:", error)
             continue
@@ -82,6 +85,8 @@ print(f"absolute lag in frames: median {statistics.median(absolute):.2f}, p95 {p
 print(f"absolute lag in ms:     median {statistics.median(absolute) * ms:.0f}, "
       f"p95 {p95 * ms:.0f}, max {max(absolute) * ms:.0f}")
 print(f"early by more than half a frame: {early}")
+print(f"mpv's answer took: median {statistics.median(round_trips) * 1000:.1f} ms, "
+      f"max {max(round_trips) * 1000:.1f} ms")
 histogram = {}
 for lag in lags:
     histogram[round(lag)] = histogram.get(round(lag), 0) + 1

@@ -36,6 +36,11 @@ bool EqualsZero(const TVariant &value) {
   return number.DoubleValue == 0;
 }
 
+// Seconds times the frame rate can land a hair below the frame it names
+// (1.001 s at 30000/1001 frames a second gives 29.999999999999996): that is
+// still frame 30, not the one before it.
+constexpr double FrameAllowance = 1e-6;
+
 } // namespace
 
 TAMovie::TAMovie(double frameRate) : TControlPlayer("AMovie.ActiveMovie Control", frameRate) {}
@@ -44,7 +49,10 @@ bool TAMovie::InSecondsMode() { return EqualsZero(Get(FPlayer, "DisplayMode")); 
 
 double TAMovie::GetPosition() {
   double position = VariantToDouble(Get(FPlayer, "CurrentPosition"));
-  if (InSecondsMode()) return SaturateToInt32(position * FFrameRate);
+  if (InSecondsMode()) {
+    const double frames = position * FFrameRate;
+    return SaturateToInt32(frames + (frames >= 0 ? FrameAllowance : -FrameAllowance));
+  }
   return position;
 }
 

@@ -35,6 +35,19 @@ TEST_F(TAMovieTest, SecondsAreTruncatedToWholeFrames) {
                                         "get CurrentPosition", "get DisplayMode"}));
 }
 
+// The product of a frame's start and the rate may come out a hair short of
+// the frame; it is that frame all the same, not the one before.
+TEST(TAMovieFrames, AFrameStartReadsAsThatFrameAtNtscRate) {
+  TRecordingControl control;
+  TRegisteredControl registration{"AMovie.ActiveMovie Control", &control};
+  control.SetProperty("DisplayMode", TVariant::Integer(0));
+  TVideoPlayerRef player{new TAMovie(30000.0 / 1001)};
+  for (int frame = 1; frame < 2000; ++frame) {
+    control.SetProperty("CurrentPosition", TVariant::Double(frame * 1001 / 30000.0));
+    ASSERT_EQ(player->GetPosition(), frame);
+  }
+}
+
 TEST_F(TAMovieTest, FramesModePositionIsPassedUnchanged) {
   Control.SetProperty("DisplayMode", TVariant::Integer(1));
   Control.SetProperty("CurrentPosition", TVariant::Double(87.5));

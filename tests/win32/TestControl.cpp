@@ -162,6 +162,7 @@ double TicksToSeconds(LONGLONG ticks) {
 
 TTestControl::TTestControl(TControlKind kind) : FKind(kind) {
   FLogFile = Environment("CUESTRIP_COM_LOG");
+  FPositionsFile = Environment("CUESTRIP_COM_POSITIONS");
   FFrameRate = std::atof(Environment("CUESTRIP_COM_FPS", "25").c_str());
   FDuration = std::atof(Environment("CUESTRIP_COM_DURATION", "3600").c_str());
   FDisplayMode = std::atoi(Environment("CUESTRIP_COM_DISPLAYMODE", "0").c_str());
@@ -286,7 +287,7 @@ HRESULT TTestControl::AnswerMci(const std::string &name, bool put, VARIANT *argu
   if (name == "Position") {
     // Frames in time format 3, milliseconds otherwise.
     double scale = FTimeFormat == 3 ? FFrameRate : 1000.0;
-    if (!put) return SetI4(result, static_cast<int32_t>(Seconds() * scale)), S_OK;
+    if (!put) return SetI4(result, static_cast<int32_t>(AnsweredSeconds() * scale)), S_OK;
     if (FAILED(ReadNumber(argument, number))) return DISP_E_TYPEMISMATCH;
     SetSeconds(scale > 0 ? number / scale : 0);
     if (argument->vt == (VT_R8 | VT_BYREF)) *argument->pdblVal = Seconds() * scale;
@@ -347,7 +348,7 @@ HRESULT TTestControl::AnswerAMovie(const std::string &name, bool put, VARIANT *a
   if (name == "CurrentPosition") {
     // Seconds in display mode 0, frames otherwise.
     double scale = FDisplayMode == 0 ? 1.0 : FFrameRate;
-    if (!put) return SetR8(result, Seconds() * scale), S_OK;
+    if (!put) return SetR8(result, AnsweredSeconds() * scale), S_OK;
     if (FAILED(ReadNumber(argument, number))) return DISP_E_TYPEMISMATCH;
     SetSeconds(scale > 0 ? number / scale : 0);
     if (argument->vt == (VT_R8 | VT_BYREF)) *argument->pdblVal = Seconds() * scale;
@@ -485,6 +486,16 @@ void TTestControl::SetPlaying(bool playing) {
   FBaseSeconds = Seconds();
   FRunningSince = Now();
   FPlaying = playing;
+}
+
+double TTestControl::AnsweredSeconds() {
+  double seconds = Seconds();
+  if (FPositionsFile.empty()) return seconds;
+  if (FILE *file = std::fopen(FPositionsFile.c_str(), "ab")) {
+    std::fprintf(file, "%.6f\r\n", seconds);
+    std::fclose(file);
+  }
+  return seconds;
 }
 
 void TTestControl::Log(const std::string &line) {

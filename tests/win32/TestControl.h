@@ -21,6 +21,8 @@ enum TControlKind { ckMci, ckAMovie };
 //                             once "FileName" is set (1)
 //   CUESTRIP_COM_FAIL         "Member=Description": every call of that
 //                             member raises DISP_E_EXCEPTION
+//   CUESTRIP_COM_POSITIONS    file that the clock's seconds are appended to,
+//                             one line for every position read
 class TTestControl final : public IDispatch {
 public:
   explicit TTestControl(TControlKind kind);
@@ -50,6 +52,8 @@ private:
   HRESULT AnswerTest(const std::string &name, bool put, VARIANT *argument, VARIANT *result);
 
   double Seconds();
+  // The clock as a position read answers it, noted in the positions file.
+  double AnsweredSeconds();
   void SetSeconds(double seconds);
   void SetPlaying(bool playing);
   void Log(const std::string &line);
@@ -59,6 +63,7 @@ private:
   double FFrameRate = 25;
   double FDuration = 3600;
   std::string FLogFile;
+  std::string FPositionsFile;
   std::string FFailMember;
   std::string FFailDescription;
 

@@ -2,6 +2,7 @@
 // command strings and its mode numbers.
 #include <algorithm>
 #include <cctype>
+#include <cmath>
 
 #include "platform/Errors.h"
 #include "platform/posix/mpv/MpvEngine.h"
@@ -69,7 +70,9 @@ private:
     if (FTimeFormat == mciFormatMilliseconds) return seconds * 1000.0;
     RequireFrames();
     if (FEngine->State() == TEngineState::NotReady) return 0;
-    return seconds * FEngine->FrameRate();
+    // The frame on screen, a whole number as the control counts it; a frame's
+    // start times the rate may land a hair below it, which is still that frame.
+    return std::floor(seconds * FEngine->FrameRate() + 1e-6);
   }
 
   void SetPosition(double position) {

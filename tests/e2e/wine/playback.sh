@@ -152,5 +152,44 @@ else
   fail "Czech console: typist exit $rc"; cat czech.typist
 fi
 
+# 6. Subtitles on their frames. The control notes its clock at every position
+# read; the first read that reaches a subtitle's frame is the one that wrote
+# it, so its clock less the frame's time is how late the subtitle came. With
+# the wake between ticks that is within one tick and one frame (Wine's timers
+# are coarse); the figures of both modes are printed. The screen shows the
+# same subtitles in the same order either way.
+lag_frames=(13 27 44 58 71 89 102 118)
+{
+  printf '%s\r\n' '{HEAD' 'TITLE=Wine playback' 'FPS=25' '}'
+  for f in "${lag_frames[@]}"; do printf '%s\r\n' "{T;$f" "At frame $f" '}'; done
+} >lag.txt
+printf '%s\n' 'attach Wine playback' 'wait At frame 118' 'sleep 300' 'key q' 'exit 0' 'dump' >lag.actions
+expected=$(printf 'At frame %s\n' "${lag_frames[@]}")
+for mode in wake tick-only; do
+  rm -f "$tmp/positions.txt"
+  opts=(-nd -ns) # the whole console buffer, so every subtitle stays on screen
+  [ $mode = tick-only ] && opts+=(--tick-only)
+  typist_env=CUESTRIP_COM_POSITIONS=$(winepath -w "$tmp/positions.txt") \
+    run_typist lag - "${opts[@]}" lag.txt video.avi
+  rc=$?
+  screen=$(tr -d '\r' <lag.typist | sed '/^$/d' | sed 's/ *$//')
+  figures=$(tr -d '\r' <positions.txt 2>/dev/null | awk -v frames="${lag_frames[*]}" '
+    BEGIN { n = split(frames, f, " "); i = 1 }
+    i <= n && int($1 * 25) >= f[i] { while (i <= n && int($1 * 25) >= f[i]) { lag[i] = ($1 - f[i] / 25) * 1000; i++ } }
+    END {
+      if (i <= n) { print "missing"; exit }
+      for (j = 1; j <= n; j++) { sum += lag[j]; if (lag[j] > max) max = lag[j] }
+      printf "mean %.0f ms, max %.0f ms\n", sum / n, max
+    }')
+  max=$(sed -n 's/.*max \([0-9]*\) ms/\1/p' <<<"$figures")
+  echo "playback.sh: lag with $mode: $figures"
+  if [ $rc -eq 0 ] && [ "$screen" = "$expected" ] &&
+    { [ $mode = tick-only ] || { [ -n "$max" ] && [ "$max" -le 220 ]; }; }; then
+    pass "$mode: subtitles in order; lag $figures"
+  else
+    fail "$mode: typist exit $rc, lag $figures"; cat lag.typist
+  fi
+done
+
 [ $failures -eq 0 ] || { echo "playback.sh: $failures failed"; exit 1; }
 echo "playback.sh: passed"
