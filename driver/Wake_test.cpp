@@ -43,6 +43,18 @@ protected:
     Player.Follow = [this] { return Video.At(T.Loop.Clock); };
   }
   void SetUp() override { Load(); }
+  // A fresh run for the next case of a table.
+  void Restart(const std::string &fps = "25") {
+    T.Driver.CancelWake();
+    T.Driver.Timing = TSubtitleTiming();
+    T.Driver.Predictor = TPositionPredictor();
+    T.Driver.LastReading = NAN;
+    T.Driver.PlayingStarted = false;
+    T.Loop.OneShotsFired.clear();
+    T.Output.Lines.clear();
+    Written.clear();
+    Load(fps);
+  }
   void TearDown() override { T.Driver.Player.Clear(); }
 
   // Starts the video now; the first tick sees it playing.
@@ -102,10 +114,7 @@ TEST_F(WakeTest, EachEntryOnItsFrameNeverEarly) {
   } cases[] = {
       {false, 0, 0.0015}, {false, 0.013, 0.0015}, {true, 0.007, 0.0415}, {true, 0.031, 0.0415}};
   for (const TCase &c : cases) {
-    SetUp();
-    T.Output.Lines.clear();
-    Written.clear();
-    T.Driver.PlayingStarted = false;
+    Restart();
     T.Loop.RunClockBy(c.Phase);
     Video.Stepped = c.Stepped;
     Start();
@@ -171,9 +180,7 @@ TEST_F(WakeTest, PauseSetsNoWakeAndPlayAndSeekPlanAtOnce) {
 TEST_F(WakeTest, SameEntriesInTheSameOrderAsTicksAlone) {
   TTexts runs[2];
   for (bool tickOnly : {true, false}) {
-    SetUp();
-    T.Output.Lines.clear();
-    Written.clear();
+    Restart();
     T.Driver.Settings.TickOnly = tickOnly;
     Start();
     RunFor(1.3);
@@ -184,6 +191,7 @@ TEST_F(WakeTest, SameEntriesInTheSameOrderAsTicksAlone) {
     RunFor(1.3);
     runs[tickOnly ? 0 : 1] = Texts();
     if (tickOnly) EXPECT_TRUE(T.Loop.OneShotsFired.empty());
+    T.Driver.Settings.TickOnly = false;
   }
   EXPECT_EQ(runs[1], runs[0]);
   EXPECT_EQ(runs[0], (TTexts{"one", "two", "three", "four", "one", "two", "three", "four"}));
@@ -198,10 +206,7 @@ TEST_F(WakeTest, ShiftKeysAndScriptFrameRateMoveTheDueMoment) {
                {"X", 0, 2.2},       {"Zx", 0, 0.3},  {"", 23.976, 30 * 23.976 / 25 / 25},
                {"x", 50, 2.4 + 0.1}};
   for (const TCase &c : cases) {
-    SetUp();
-    T.Output.Lines.clear();
-    Written.clear();
-    T.Driver.Timing = TSubtitleTiming();
+    Restart();
     T.Driver.Timing.SubFps = c.SubFps;
     for (const char *key = c.Keys; *key; ++key)
       Press(*key);
@@ -245,8 +250,7 @@ TEST_F(WakeTest, ShiftShowsInTitleAndLogAndALaterShiftShowsNothingAgain) {
 TEST_F(WakeTest, RatesDelaysAndPressesOutOfRange) {
   // No usable rate: no wake ever, the ticks carry on alone.
   for (const char *fps : {"0", "NAN", "1e9"}) {
-    Load(fps);
-    T.Loop.OneShotsFired.clear();
+    Restart(fps);
     Video.Set(T.Loop.Clock, 0, true);
     Press('x');
     T.Driver.PlayingStarted = true;
@@ -263,9 +267,7 @@ TEST_F(WakeTest, RatesDelaysAndPressesOutOfRange) {
   // Ten hours either way, ten thousand presses, and a shift that stops at a
   // day.
   for (int64_t shift : {36000000LL, -36000000LL}) {
-    Load();
-    T.Output.Lines.clear();
-    Written.clear();
+    Restart();
     T.Driver.Timing.ShiftMs = shift;
     Start();
     RunFor(0.5);
