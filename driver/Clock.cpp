@@ -11,8 +11,6 @@ namespace {
 
 // A wake further ahead than this is left to the ticks to plan again.
 constexpr double MaxWakeAheadSeconds = 60;
-// The step in which the players report positions: one frame.
-constexpr double PositionStep = 1;
 
 // Waits for playback to begin, then writes every subtitle due at the
 // player's position.
@@ -70,6 +68,16 @@ void TDriver::RunMessageLoop() {
 void TDriver::TimerTick() {
   RunSilently([this] { PresentSubtitles(*this); });
   RunSilently([this] { DrainConsoleInput(*this); });
+}
+
+// Players report the frame on screen: positions move in steps of one video
+// frame, which is one position unit when the script counts frames and more
+// when it counts finer units (milliseconds). A video of fewer than 20 frames
+// a second is taken for 20; predictions stay on the safe side, only a pause
+// may be guessed too soon.
+double TDriver::PositionStep(double rate) {
+  constexpr double SlowestVideoRate = 20;
+  return std::isfinite(rate) ? std::max(1.0, rate / SlowestVideoRate) : 1;
 }
 
 // The subtitle step of every reading, the tick's and the wake's alike: the
@@ -152,7 +160,7 @@ void TDriver::CancelWake() {
 // waits for, the wake comes now, on the frame itself.
 void TDriver::FrameShown() {
   if (WakeId == 0) return;
-  if (Predictor.PositionAt(Services.Loop.Now()) + PositionStep < WakeDue) return;
+  if (Predictor.PositionAt(Services.Loop.Now()) + PositionStep(Script->FrameRate) < WakeDue) return;
   CancelWake();
   Wake(false);
 }

@@ -82,6 +82,7 @@ public:
   void WakeSoon();
   void CancelWake();
   void FrameShown();
+  static double PositionStep(double rate);
   void ShiftSubtitles(int64_t ms);
   std::string ConsoleTitle() const;
 

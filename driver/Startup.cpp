@@ -18,7 +18,7 @@ void TDriver::Startup() {
   SelectPlayer();
   PlayingStarted = false;
   SpeakerColumn = 0;
-  Predictor.SetRate(Script->FrameRate);
+  Predictor.SetRate(Script->FrameRate, PositionStep(Script->FrameRate));
   // A player that reports each frame it shows wakes the driver on that frame.
   if (!Settings.TickOnly) SetFrameListener([this] { FrameShown(); });
   TimerId = Services.Loop.SetTimer(TimerPeriodMs, [this] { TimerTick(); });

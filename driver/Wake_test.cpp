@@ -39,7 +39,8 @@ protected:
     T.Driver.Script->LoadFromFile("s.txt");
     T.Driver.Player = &Player;
     T.Driver.Settings.Debug = false;
-    T.Driver.Predictor.SetRate(T.Driver.Script->FrameRate);
+    const double rate = T.Driver.Script->FrameRate;
+    T.Driver.Predictor.SetRate(rate, TDriver::PositionStep(rate));
     Player.Follow = [this] { return Video.At(T.Loop.Clock); };
   }
   void SetUp() override { Load(); }
