@@ -15,12 +15,13 @@ void TDriver::Startup() {
   if (VideoPath.empty()) FatalError("video file not specified");
   if (Settings.Screenplay) PrintScreenplay();
   PrepareConsole();
+  // A player that reports each frame it shows wakes the driver on that frame;
+  // its control asks for the reports only when someone listens.
+  if (!Settings.TickOnly) SetFrameListener([this] { FrameShown(); });
   SelectPlayer();
   PlayingStarted = false;
   SpeakerColumn = 0;
   Predictor.SetRate(Script->FrameRate, PositionStep(Script->FrameRate));
-  // A player that reports each frame it shows wakes the driver on that frame.
-  if (!Settings.TickOnly) SetFrameListener([this] { FrameShown(); });
   TimerId = Services.Loop.SetTimer(TimerPeriodMs, [this] { TimerTick(); });
 }
 

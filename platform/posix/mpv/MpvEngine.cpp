@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <mpv/client.h>
+#include <utility>
 #include <vector>
 
 #include "platform/posix/PosixLoop.h"
@@ -35,9 +36,10 @@ std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop) {
   int status = mpv_initialize(handle);
   if (status < 0) throw TEngineError{std::string("mpv: ") + mpv_error_string(status)};
   mpv_set_wakeup_callback(handle, OnWakeup, engine.get());
-  // With a loop to pass the news on, each frame shown is reported to the
-  // program's frame listener.
-  if (loop) mpv_observe_property(handle, FrameObservation, "time-pos", MPV_FORMAT_NONE);
+  // With a loop to pass the news on and a listener for it, each frame shown
+  // is reported (unobserved, time-pos costs nothing per frame).
+  if (loop && HasFrameListener())
+    mpv_observe_property(handle, FrameObservation, "time-pos", MPV_FORMAT_NONE);
   return engine;
 }
 
@@ -55,10 +57,14 @@ void TMpvEngine::OnWakeup(void *data) {
   if (!engine->FLoop || engine->FDrainPosted.exchange(true)) return;
   std::weak_ptr<TMpvEngine> self = engine->weak_from_this();
   engine->FLoop->PostWork([self] {
-    if (auto live = self.lock()) {
-      live->FDrainPosted = false;
-      live->DrainEvents();
-    }
+    auto live = self.lock();
+    if (!live) return;
+    live->FDrainPosted = false;
+    live->FInLoopDrain = true;
+    live->DrainEvents();
+    live->FInLoopDrain = false;
+    // Outside the drain now: the listener may call the control.
+    if (std::exchange(live->FFrameShown, false)) NotifyFrameShown();
   });
 }
 
@@ -228,8 +234,12 @@ void TMpvEngine::Handle(const mpv_event &event) {
   }
   case MPV_EVENT_PROPERTY_CHANGE:
     // The listener runs from the loop, never inside this drain: it calls the
-    // control, which drains again.
-    if (event.reply_userdata == FrameObservation && FLoop && !FFramePosted && HasFrameListener()) {
+    // control, which drains again. A drain the loop runs tells it when done;
+    // one inside a control call leaves it to the loop.
+    if (event.reply_userdata != FrameObservation || !FLoop || !HasFrameListener()) break;
+    if (FInLoopDrain) {
+      FFrameShown = true;
+    } else if (!FFramePosted) {
       FFramePosted = true;
       std::weak_ptr<TMpvEngine> self = weak_from_this();
       FLoop->PostWork([self] {

@@ -70,6 +70,9 @@ private:
   std::atomic<bool> FDrainPosted{false};
   // A frame report waits in the loop; quick frames share it.
   bool FFramePosted = false;
+  // The loop runs a drain now; a frame shown meanwhile is reported after it.
+  bool FInLoopDrain = false;
+  bool FFrameShown = false;
 
   std::string FFileName;
   bool FLoading = false;
