@@ -107,7 +107,7 @@ void TDriver::PlanWake() {
   CancelWake();
   uint32_t frame = 0;
   if (Settings.TickOnly || !Predictor.Playing() || !Script->NextPending(frame)) return;
-  WakeDue = Timing.ToPlayer(static_cast<double>(frame) - Script->KeepAhead, Script->FrameRate);
+  WakeDue = Timing.ToPlayer(Script->PositionDue(frame), Script->FrameRate);
   const double wait = Predictor.MomentOf(WakeDue) - Services.Loop.Now();
   if (!(wait <= MaxWakeAheadSeconds)) return;
   // Never closer than 1 ms after the last wake, and further apart while the

@@ -169,3 +169,24 @@ TEST_F(PlaybackCursor, HugeKeepAheadDoesNotWrap) {
 }
 
 } // namespace
+
+// The wake plans with PositionDue: the position it names must make the entry
+// due, and any position a frame before it must not; NextPending names the
+// entry and says when the list has ended.
+TEST_F(PlaybackCursor, PositionDueIsWhereTheTargetReachesTheFrame) {
+  TCaptel &s = Load(ThreeEntries);
+  for (int32_t keepAhead : {-12, 0, 12, 400}) {
+    s.KeepAhead = keepAhead;
+    for (uint32_t frame : {0u, 7u, 250u}) {
+      const double due = s.PositionDue(frame);
+      EXPECT_GE(s.TargetOf(due, 0), frame) << keepAhead << " " << frame;
+      EXPECT_LT(s.TargetOf(due - 1, 0), frame) << keepAhead << " " << frame;
+    }
+  }
+  uint32_t frame = 0;
+  ASSERT_TRUE(s.NextPending(frame));
+  EXPECT_EQ(frame, 250u);
+  s.AdvanceTo(400, 0);
+  Drain();
+  EXPECT_FALSE(s.NextPending(frame)) << "the end marker is never pending";
+}

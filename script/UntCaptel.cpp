@@ -47,6 +47,8 @@ int64_t TCaptel::TargetOf(double frames, double seconds) const {
   return static_cast<int64_t>(n) + KeepAhead;
 }
 
+double TCaptel::PositionDue(uint32_t frame) const { return static_cast<double>(frame) - KeepAhead; }
+
 bool TCaptel::NextPending(uint32_t &frame) const {
   frame = Texts[NextIndex].Frame;
   return !IsListEnd(NextIndex);

@@ -49,6 +49,9 @@ public:
   // The frame AdvanceTo would move the cursor to, before it is kept at 0 or
   // above: below 0 when the position plus KeepAhead is.
   int64_t TargetOf(double frames, double seconds) const;
+  // The least position at which an entry at `frame` is due: TargetOf's
+  // inverse, so the two change together.
+  double PositionDue(uint32_t frame) const;
   // The frame of the entry NextDue hands out next; false at the end of the
   // list, where nothing is ever due.
   bool NextPending(uint32_t &frame) const;
