@@ -6,11 +6,14 @@
 
 #include "driver/Driver.h"
 #include "platform/Errors.h"
+#include "player/FrameSignal.h"
 
 namespace {
 
 // A wake further ahead than this is left to the ticks to plan again.
 constexpr double MaxWakeAheadSeconds = 60;
+// How long before a due moment frame reports are asked for: a few frames.
+constexpr double FramesAheadSeconds = 0.1;
 
 // Waits for playback to begin, then writes every subtitle due at the
 // player's position.
@@ -102,14 +105,28 @@ void TDriver::PresentAt(double position, double moment) {
 }
 
 // Sets the one-shot wake for the predicted moment the next entry falls due;
-// none while the player does not play or nothing is left to come.
+// none while the player does not play or nothing is left to come. Frame
+// reports are asked for only shortly before that moment: a wake further
+// ahead first comes early, without reading anything, to ask for them.
 void TDriver::PlanWake() {
   CancelWake();
   uint32_t frame = 0;
-  if (Settings.TickOnly || !Predictor.Playing() || !Script->NextPending(frame)) return;
-  WakeDue = Timing.ToPlayer(Script->PositionDue(frame), Script->FrameRate);
-  const double wait = Predictor.MomentOf(WakeDue) - Services.Loop.Now();
+  double wait = TPositionPredictor::Never;
+  if (!Settings.TickOnly && Predictor.Playing() && Script->NextPending(frame)) {
+    WakeDue = Timing.ToPlayer(Script->PositionDue(frame), Script->FrameRate);
+    wait = Predictor.MomentOf(WakeDue) - Services.Loop.Now();
+  }
+  const bool near = wait <= FramesAheadSeconds;
+  WantFrames(near);
   if (!(wait <= MaxWakeAheadSeconds)) return;
+  if (!near) {
+    const auto earlyMs = static_cast<uint32_t>(std::ceil((wait - FramesAheadSeconds) * 1000));
+    WakeId = Services.Loop.SetOneShotTimer(earlyMs, [this] {
+      WakeId = 0;
+      PlanWake();
+    });
+    return;
+  }
   // Never closer than 1 ms after the last wake, and further apart while the
   // player keeps falling short, so a stalled player is not asked in a spin.
   const double least = std::min<double>(TimerPeriodMs, 1 << std::min(ShortWakes, 8)) / 1000;

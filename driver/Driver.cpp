@@ -50,6 +50,7 @@ int TDriver::Run() {
 }
 
 void TDriver::Finalize() {
+  WantFrames(false);
   SetFrameListener(nullptr);
   CurrentEntry.Text.clear();
   VideoPath.clear();

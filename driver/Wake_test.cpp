@@ -7,6 +7,7 @@
 
 #include "driver/TestDriver.h"
 #include "driver/TestPlayer.h"
+#include "player/FrameSignal.h"
 
 namespace {
 
@@ -286,4 +287,30 @@ TEST_F(WakeTest, RatesDelaysAndPressesOutOfRange) {
     EXPECT_EQ(T.Driver.Timing.ShiftMs, sign * TSubtitleTiming::MaxShiftMs);
   }
   EXPECT_EQ(T.Console.Title, "Test  [-86400.0 s]");
+}
+
+// Frame reports are asked for only shortly before an entry falls due, and a
+// report then reads the player at once; one far from it costs no call.
+TEST_F(WakeTest, FrameReportsJustBeforeAnEntryWriteItOnTheFrame) {
+  std::vector<std::pair<double, bool>> switched;
+  const int owner = 0;
+  SetFrameSwitch(&owner, [&](bool on) { switched.push_back({T.Loop.Clock - Start0, on}); });
+  Start();
+  RunFor(0.2);
+  const int reads = Player.Count("GetPosition");
+  T.Driver.FrameShown();
+  EXPECT_EQ(Player.Count("GetPosition"), reads) << "a report far from the due frame";
+  EXPECT_TRUE(switched.empty() || !switched.back().second);
+
+  RunFor(0.16);
+  ASSERT_FALSE(switched.empty());
+  EXPECT_TRUE(switched.back().second);
+  EXPECT_GE(switched.back().first, 0.3 - 0.001) << "asked for too soon";
+  Video.Set(T.Loop.Clock, 10, true); // the player is a little ahead of the clock
+  T.Driver.FrameShown();
+  RunFor(0.0005);
+  EXPECT_EQ(Texts(), TTexts{"one"});
+  EXPECT_NEAR(MomentOf("one"), 0.36, 0.001);
+  ClearFrameSwitch(&owner);
+  WantFrames(false);
 }

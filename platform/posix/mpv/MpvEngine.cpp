@@ -37,15 +37,26 @@ std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop) {
   if (status < 0) throw TEngineError{std::string("mpv: ") + mpv_error_string(status)};
   mpv_set_wakeup_callback(handle, OnWakeup, engine.get());
   // With a loop to pass the news on and a listener for it, each frame shown
-  // is reported (unobserved, time-pos costs nothing per frame).
-  if (loop && HasFrameListener())
-    mpv_observe_property(handle, FrameObservation, "time-pos", MPV_FORMAT_NONE);
+  // is reported while the listener wants it (time-pos is observed only then:
+  // an observed property costs mpv work on every frame).
+  if (loop && HasFrameListener()) {
+    std::weak_ptr<TMpvEngine> self = engine;
+    SetFrameSwitch(engine.get(), [self](bool on) {
+      auto live = self.lock();
+      if (!live || live->FShutDown) return;
+      if (on)
+        mpv_observe_property(live->FHandle, FrameObservation, "time-pos", MPV_FORMAT_NONE);
+      else
+        mpv_unobserve_property(live->FHandle, FrameObservation);
+    });
+  }
   return engine;
 }
 
 TMpvEngine::TMpvEngine(TPosixLoop *loop) : FLoop(loop) {}
 
 TMpvEngine::~TMpvEngine() {
+  ClearFrameSwitch(this);
   if (!FHandle) return;
   mpv_set_wakeup_callback(FHandle, nullptr, nullptr);
   mpv_terminate_destroy(FHandle);
