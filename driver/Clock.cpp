@@ -94,6 +94,8 @@ void TDriver::PresentAt(double position, double moment) {
   // target behind the cursor, so the ticks are as they always were.
   const bool movedBack = position < LastReading;
   LastReading = position;
+  // The player moved since the last short wake: it no longer stalls there.
+  if (position != ShortPosition) ShortWakes = 0;
   if (movedBack || target >= static_cast<int64_t>(Script->CursorFrame))
     Script->AdvanceTo(scriptPosition, 0);
   Predictor.Update(position, moment);
@@ -147,6 +149,7 @@ void TDriver::Wake(bool planned) {
     PresentAt(position, moment);
     if (planned && position < WakeDue) {
       ++ShortWakes;
+      ShortPosition = position;
       Predictor.SetPlaying(Player->GetState() == vsPlaying);
       Predictor.Update(position, moment);
     } else {

@@ -109,7 +109,9 @@ public:
   uintptr_t WakeId = 0;
   // The player position at which the planned wake's entry falls due.
   double WakeDue = 0;
-  // Planned wakes in a row that found the player short of that position.
+  // Planned wakes in a row that found the player short of that position,
+  // standing at ShortPosition.
   int ShortWakes = 0;
+  double ShortPosition = NAN;
   double LastReading = NAN;
 };
