@@ -70,6 +70,8 @@ public:
   void PrepareConsole();
   void SelectPlayer();
   bool TryPlayer(const TPlayerControl &control);
+  bool TryFollower();
+  bool FollowsPlayer();
   void RunMessageLoop();
   void TimerTick();
   void HandleKey(const TInputRecord &event);

@@ -1,11 +1,14 @@
-// Player selection: the player the command line names when it works, else
-// each player of the table in order; then the video is started.
+// Player selection: a running player the command line names to follow, or
+// the player it names when it works, else each player of the table in order;
+// then the video is started.
 #include "driver/Driver.h"
+#include "player/Followers.h"
 #include "player/PlayerControls.h"
 
 void TDriver::SelectPlayer() {
   Player.Clear();
-  if (const TPlayerControl *named = FindPlayerControl(PlayerCode)) {
+  if (TryFollower()) {
+  } else if (const TPlayerControl *named = FindPlayerControl(PlayerCode)) {
     TryPlayer(*named);
   } else if (!PlayerCode.empty()) {
     WriteLogLine("Unknown video player code: " + PlayerCode);
@@ -25,4 +28,34 @@ bool TDriver::TryPlayer(const TPlayerControl &control) {
   Player->Close();
   Player.Clear();
   return false;
+}
+
+bool TDriver::FollowsPlayer() {
+  std::string target;
+  return FindFollower(PlayerCode, target) != nullptr;
+}
+
+// A code that names a running player to follow: that player, or the fatal
+// error saying what was looked for; never a fallback to another player. When
+// the followed player goes, one line says so and the program ends with 0.
+bool TDriver::TryFollower() {
+  std::string target;
+  const TFollowFactory *factory = FindFollower(PlayerCode, target);
+  if (!factory) return false;
+  TFollowRequest request{target, VideoPath, Script->FrameRateGiven ? Script->FrameRate : 0,
+                         [this](const std::string &line) {
+                           WriteLogLine(line);
+                           Services.Loop.PostQuitMessage(0);
+                         }};
+  TFollowPlayer *follower = (*factory)(request);
+  Player = TVideoPlayerRef(follower);
+  if (!follower->IsAvailable()) {
+    std::string failure = follower->Failure();
+    Player->Close();
+    Player.Clear();
+    FatalError(failure);
+  }
+  // Keys seek by the video's own seconds when the script names no rate.
+  if (!Script->FrameRateGiven) Script->FrameRate = follower->FrameRate();
+  return true;
 }

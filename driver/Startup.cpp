@@ -12,7 +12,8 @@ void TDriver::Startup() {
   Script->LoadFromFile(ScriptPath);
   // The command line's video file wins; the script is asked only without one.
   if (VideoPath.empty()) Script->FindVideoFile(VideoPath);
-  if (VideoPath.empty()) FatalError("video file not specified");
+  // A followed player already has its video.
+  if (VideoPath.empty() && !FollowsPlayer()) FatalError("video file not specified");
   if (Settings.Screenplay) PrintScreenplay();
   PrepareConsole();
   // A player that reports each frame it shows wakes the driver on that frame;

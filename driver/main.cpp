@@ -5,6 +5,7 @@
 
 #include "driver/Driver.h"
 #include "platform/Controls.h"
+#include "platform/Followers.h"
 #include "player/Automation.h"
 
 int main(int argc, char **argv) {
@@ -21,6 +22,7 @@ int main(int argc, char **argv) {
     std::unique_ptr<IConsole> console = CreatePlatformConsole(codePages);
     std::unique_ptr<ILoop> loop = CreatePlatformLoop();
     RegisterPlatformControls(*loop);
+    RegisterPlatformFollowers(*loop);
     TDriver driver(TServices{*process, *output, *console, *loop, codePages, files});
     exitCode = driver.Run();
   } // the driver, and with it the last player reference, is gone here

@@ -10,6 +10,7 @@ void TCaptel::LoadFromFile(const std::string &fileName) {
   ScriptFileName = fileName;
   Title = "Untitled video";
   FrameRate = 25.0;
+  FrameRateGiven = false;
   CodePage = 1250;
   KeepAhead = 0;
   Count = 0;
@@ -76,6 +77,7 @@ void TCaptel::ReadHeadBlock(TLineReader &reader) {
 void TCaptel::ApplyDirective(const std::string &key, const std::string &value) {
   if (key == "FPS") {
     FrameRate = ReadFloat(value).Value;
+    FrameRateGiven = true;
   } else if (key == "TITLE") {
     Title = value;
   } else if (key == "FILE") {

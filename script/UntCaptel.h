@@ -70,6 +70,8 @@ public:
   TCodePageKind ScriptCodePageKind = cpkOther;
   TCodePageKind ConsoleCodePageKind = cpkOther;
   double FrameRate = 0;
+  // True when the script names its frame rate (FPS) rather than taking 25.
+  bool FrameRateGiven = false;
   double LastFrame = 0;
   std::string Title;
   TTryFile *VideoFiles = nullptr;

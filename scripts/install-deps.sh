@@ -9,6 +9,7 @@ packages=(
   wine wine64
   clang libclang-rt-14-dev
   libmpv-dev mpv ffmpeg tmux xvfb
+  socat
   fonts-dejavu-core
 )
 

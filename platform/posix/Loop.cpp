@@ -1,5 +1,6 @@
-// The POSIX message loop: GetMessage waits in poll() on a wake pipe with the
-// next timer deadline as its timeout.
+// The POSIX message loop: GetMessage waits in poll() on a wake pipe and the
+// watched descriptors, with the next timer or watch deadline as its timeout.
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <poll.h>
@@ -56,7 +57,7 @@ int TPosixLoop::GetMessage(TMessage &message) {
       message.WParam = static_cast<uintptr_t>(FQuitCode);
       return 0;
     }
-    if (TakeWork(message) || TakeDueTimer(message)) return 1;
+    if (TakeWork(message) || TakeDueTimer(message) || TakeReadyWatch(message)) return 1;
     WaitForWake();
   }
 }
@@ -80,6 +81,11 @@ void TPosixLoop::DispatchMessage(const TMessage &message) {
       FTaken.erase(taken);
     }
     if (work) work();
+  } else if (message.Message == WatchMessage) {
+    auto watch = FWatches.find(message.WParam);
+    if (watch == FWatches.end()) return; // unwatched since it was taken
+    auto ready = watch->second.Ready;    // the procedure may unwatch itself
+    if (ready) ready(static_cast<short>(message.LParam));
   }
 }
 
@@ -131,16 +137,48 @@ bool TPosixLoop::TakeDueTimer(TMessage &message) {
   return true;
 }
 
-// Sleeps until the next timer is due or another thread posts work. A signal
-// that interrupts the wait just starts the next round of GetMessage.
-// The timeout is exact to the microsecond, so a one-shot wake lands on its
-// moment rather than on the next whole millisecond.
+uintptr_t TPosixLoop::Watch(TWatch watch) {
+  uintptr_t id = FNextWatchId++;
+  FWatches[id] = std::move(watch);
+  return id;
+}
+
+void TPosixLoop::Unwatch(uintptr_t id) { FWatches.erase(id); }
+
+bool TPosixLoop::TakeReadyWatch(TMessage &message) {
+  while (!FReadyWatches.empty()) {
+    auto [id, events] = FReadyWatches.front();
+    FReadyWatches.pop_front();
+    if (!FWatches.count(id)) continue;
+    message.Message = WatchMessage;
+    message.WParam = id;
+    message.LParam = events;
+    return true;
+  }
+  return false;
+}
+
+// Sleeps until the next timer or watch deadline, a watched descriptor is
+// ready, or another thread posts work. A signal that interrupts the wait just
+// starts the next round of GetMessage. The timeout is exact to the
+// microsecond, so a one-shot wake lands on its moment rather than on the next
+// whole millisecond.
 void TPosixLoop::WaitForWake() {
-  timespec timeout{};
-  timespec *timeoutPointer = nullptr;
   auto next = TClock::time_point::max();
   for (auto &[id, timer] : FTimers)
-    if (timer.Due < next) next = timer.Due;
+    next = std::min(next, timer.Due);
+  std::vector<pollfd> fds{{FWakeRead, POLLIN, 0}};
+  std::vector<uintptr_t> ids{0};
+  for (auto &[id, watch] : FWatches) {
+    if (watch.Deadline) next = std::min(next, watch.Deadline());
+    short events = watch.Events ? watch.Events() : 0;
+    if (events != 0 && watch.Descriptor >= 0) {
+      fds.push_back({watch.Descriptor, events, 0});
+      ids.push_back(id);
+    }
+  }
+  timespec timeout{};
+  timespec *timeoutPointer = nullptr;
   if (next != TClock::time_point::max()) {
     auto wait = std::chrono::ceil<std::chrono::microseconds>(next - TClock::now()).count();
     if (wait < 0) wait = 0;
@@ -148,9 +186,19 @@ void TPosixLoop::WaitForWake() {
     timeout.tv_nsec = static_cast<long>(wait % 1000000) * 1000;
     timeoutPointer = &timeout;
   }
-  pollfd wake{FWakeRead, POLLIN, 0};
-  int ready = ppoll(&wake, FWakeRead >= 0 ? 1 : 0, timeoutPointer, nullptr);
-  if (ready > 0) DrainWakePipe();
+  pollfd *first = FWakeRead >= 0 ? fds.data() : fds.data() + 1;
+  int ready = ppoll(first, fds.size() - (first - fds.data()), timeoutPointer, nullptr);
+  if (ready > 0 && fds[0].revents) DrainWakePipe();
+  // Ready descriptors first, then watches whose deadline has passed.
+  auto now = TClock::now();
+  for (size_t i = 1; i < fds.size(); ++i)
+    if (ready > 0 && fds[i].revents) FReadyWatches.emplace_back(ids[i], fds[i].revents);
+  for (auto &[id, watch] : FWatches) {
+    bool queued = false;
+    for (auto &entry : FReadyWatches)
+      queued = queued || entry.first == id;
+    if (!queued && watch.Deadline && watch.Deadline() <= now) FReadyWatches.emplace_back(id, 0);
+  }
 }
 
 void TPosixLoop::DrainWakePipe() {

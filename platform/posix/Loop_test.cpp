@@ -4,8 +4,10 @@
 
 #include <atomic>
 #include <csignal>
+#include <poll.h>
 #include <pthread.h>
 #include <thread>
+#include <unistd.h>
 #include <vector>
 
 #include "platform/posix/PosixLoop.h"
@@ -156,4 +158,36 @@ TEST(PosixLoop, OneShotTimerLandsOnItsMomentOnceAndMaySetTheNext) {
     EXPECT_GE(ms, 0);
     EXPECT_LT(ms, 5) << "poll rounding or a busy machine";
   }
+
+TEST(PosixLoop, ServesAWatchedDescriptorAndItsDeadline) {
+  TPosixLoop loop;
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  std::vector<short> calls;
+  auto deadline = TClock::now() + milliseconds(30);
+  bool deadlineOn = true;
+  uintptr_t id = 0;
+  id = loop.Watch(
+      TPosixLoop::TWatch{fds[0], [] { return short(POLLIN); },
+                         [&] { return deadlineOn ? deadline : TClock::time_point::max(); },
+                         [&](short events) {
+                           calls.push_back(events);
+                           if (events == 0) { // the deadline: now make the descriptor ready
+                             deadlineOn = false;
+                             ASSERT_EQ(write(fds[1], "x", 1), 1);
+                             return;
+                           }
+                           loop.Unwatch(id);
+                           loop.PostQuitMessage(0);
+                         }});
+  loop.SetTimer(2000, [&] { loop.PostQuitMessage(1); }); // a bound, never reached
+  auto start = TClock::now();
+  TMessage message;
+  while (loop.GetMessage(message) > 0)
+    loop.DispatchMessage(message);
+  EXPECT_EQ(calls, (std::vector<short>{0, POLLIN}));
+  EXPECT_GE(MsSince(start), 25);
+  EXPECT_EQ(message.WParam, 0u);
+  close(fds[0]);
+  close(fds[1]);
 }

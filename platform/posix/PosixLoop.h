@@ -1,5 +1,5 @@
-// The POSIX message loop: timers without a window and work posted from other
-// threads, both served by one poll() on a wake pipe.
+// The POSIX message loop: timers without a window, work posted from other
+// threads and watched descriptors, all served by one poll() on a wake pipe.
 #pragma once
 
 #include <chrono>
@@ -8,6 +8,7 @@
 #include <functional>
 #include <map>
 #include <mutex>
+#include <vector>
 
 #include "platform/Loop.h"
 
@@ -15,6 +16,20 @@ class TPosixLoop : public ILoop {
 public:
   static constexpr uint32_t TimerMessage = 0x0113; // WM_TIMER
   static constexpr uint32_t WorkMessage = 0x8001;  // WM_APP + 1
+  static constexpr uint32_t WatchMessage = 0x8002; // WM_APP + 2
+  using TClock = std::chrono::steady_clock;
+
+  // A descriptor the loop waits on, asked afresh before every wait: `Events`
+  // gives the poll flags wanted now (0 for none) and `Deadline` the moment to
+  // call anyway (TClock::time_point::max() for none). `Ready` runs on the
+  // loop's thread, dispatched as a message, with the flags that came (0 when
+  // only the deadline passed). Connections to players are served this way.
+  struct TWatch {
+    int Descriptor = -1;
+    std::function<short()> Events;
+    std::function<TClock::time_point()> Deadline;
+    std::function<void(short)> Ready;
+  };
 
   TPosixLoop();
   ~TPosixLoop() override;
@@ -34,8 +49,11 @@ public:
   // message. Used by the player engine's wakeup callback.
   void PostWork(std::function<void()> work);
 
+  // Main thread only. Returns the watch's identifier for Unwatch.
+  uintptr_t Watch(TWatch watch);
+  void Unwatch(uintptr_t id);
+
 private:
-  using TClock = std::chrono::steady_clock;
   struct TTimer {
     std::chrono::milliseconds Period;
     TClock::time_point Due;
@@ -47,6 +65,7 @@ private:
 
   bool TakeWork(TMessage &message);
   bool TakeDueTimer(TMessage &message);
+  bool TakeReadyWatch(TMessage &message);
   void WaitForWake();
   void DrainWakePipe();
 
@@ -62,6 +81,11 @@ private:
   // Work taken by GetMessage and waiting for DispatchMessage, by number.
   std::map<uintptr_t, std::function<void()>> FTaken;
   uintptr_t FNextWorkId = 1;
+
+  std::map<uintptr_t, TWatch> FWatches;
+  uintptr_t FNextWatchId = 1;
+  // Watches found ready by the last wait, with their flags, not yet taken.
+  std::deque<std::pair<uintptr_t, short>> FReadyWatches;
 };
 
 // The process's loop when it is the POSIX one, else null (the tests' fakes).
