@@ -1,0 +1,98 @@
+// MPRIS player choice, state mapping and the followed clock's inputs.
+#include "player/MprisSession.h"
+
+#include "player/UntVideoIF.h"
+
+namespace {
+
+bool EndsWith(std::string_view text, std::string_view end) {
+  return text.size() >= end.size() && text.substr(text.size() - end.size()) == end;
+}
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+constexpr double MicrosPerSecond = 1e6;
+
+} // namespace
+
+int ChooseMprisPlayer(const std::vector<TMprisCandidate> &players, const std::string &name,
+                      const std::string &videoPath) {
+  int first = -1, playing = -1;
+  for (int i = 0; i < static_cast<int>(players.size()); ++i) {
+    const std::string &bus = players[i].BusName;
+    if (bus.rfind(MprisPrefix, 0) != 0 || (!name.empty() && !EndsWith(bus, "." + name))) continue;
+    if (!videoPath.empty() && PathOfFileUrl(players[i].Url) == videoPath) return i;
+    if (first < 0) first = i;
+    if (playing < 0 && players[i].Status == "Playing") playing = i;
+  }
+  return playing >= 0 ? playing : first;
+}
+
+std::string PathOfFileUrl(std::string_view url) {
+  constexpr std::string_view scheme = "file://";
+  if (url.substr(0, scheme.size()) != scheme) return "";
+  url.remove_prefix(scheme.size());
+  std::string path;
+  for (size_t i = 0; i < url.size(); ++i) {
+    int high, low;
+    if (url[i] == '%' && i + 2 < url.size() && (high = HexDigit(url[i + 1])) >= 0 &&
+        (low = HexDigit(url[i + 2])) >= 0) {
+      path += static_cast<char>(high * 16 + low);
+      i += 2;
+    } else {
+      path += url[i];
+    }
+  }
+  return path;
+}
+
+std::string MprisLookedFor(const std::string &name) {
+  return "No MPRIS player found on the session bus (looked for " + std::string(MprisPrefix) +
+         (name.empty() ? "*" : "*." + name) + ")";
+}
+
+void TMprisSession::Status(std::string_view status, TFollowTime at) {
+  FStatus = status;
+  FClock.SetPlaying(FStatus == "Playing", at);
+  FFreshNext = true; // the next poll anchors even if its value is unchanged
+}
+
+void TMprisSession::Rate(double rate, TFollowTime at) { FClock.SetRate(rate, at); }
+
+void TMprisSession::PollAnswer(uint64_t token, int64_t micros, TFollowTime at) {
+  if (token != FGeneration) return;
+  if (FSettling && at < FSettleUntil) return;
+  FSettling = false;
+  if (!FFreshNext && micros == FLastPolled) return;
+  FClock.Reading(static_cast<double>(micros) / MicrosPerSecond, at);
+  FFreshNext = false;
+  FLastPolled = micros;
+}
+
+void TMprisSession::Seeked(int64_t micros, TFollowTime at) {
+  ++FGeneration;
+  FSettling = false;
+  FClock.Jump(static_cast<double>(micros) / MicrosPerSecond, at);
+  FLastPolled = micros;
+  FFreshNext = false;
+}
+
+void TMprisSession::OwnSeek(TFollowTime at) {
+  ++FGeneration;
+  FSettling = true;
+  FSettleUntil = at + std::chrono::duration_cast<TFollowTime::duration>(
+                          std::chrono::duration<double>(SeekSettleSeconds));
+  FFreshNext = true;
+}
+
+int32_t TMprisSession::State() const {
+  if (FStatus == "Playing") return vsPlaying;
+  if (FStatus == "Paused") return vsPaused;
+  if (FStatus == "Stopped") return vsStopped;
+  return vsNotReady;
+}
