@@ -9,7 +9,7 @@ packages=(
   wine wine64
   clang libclang-rt-14-dev
   libmpv-dev mpv ffmpeg tmux xvfb
-  libsystemd-dev dbus dbus-x11 mpv-mpris vlc-bin vlc-plugin-base util-linux socat
+  libsystemd-dev dbus dbus-x11 mpv-mpris vlc-bin vlc-plugin-base util-linux socat python3-dbus
   fonts-dejavu-core
 )
 

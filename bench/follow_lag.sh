@@ -1,0 +1,48 @@
+#!/usr/bin/env bash
+# Lag of the subtitles behind a followed player (printed, not asserted): a
+# 30 s, 25 fps video-only file with a subtitle a second, followed in mpv over
+# MPRIS, in VLC over MPRIS (run as nobody) and in mpv over its IPC socket,
+# each on its own session bus. Needs the system's python3 with python3-dbus.
+# Usage: bench/follow_lag.sh [BUILD-DIR]   (default build/native)
+set -uo pipefail
+if [ "${1:-}" != inner ]; then
+  build=$(readlink -f "${1:-build/native}")
+  work=$(mktemp -d)
+  trap 'rm -rf "$work"' EXIT
+  chmod 755 "$work"
+  cp "$0" "$work/lag.sh" && cp "$(dirname "$0")/follow_probe.py" "$build/cuestrip" "$work/" || exit 1
+  ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=30 \
+    -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 "$work/video.mp4" || exit 1
+  {
+    printf '{HEAD\r\nTITLE=Lag\r\nFPS=25\r\n}\r\n'
+    for s in $(seq 1 29); do printf '{T;%d\r\nL%d at frame %d\r\n}\r\n' $((s * 25)) "$s" $((s * 25)); done
+  } >"$work/script.txt"
+  for mode in mpris ipc; do dbus-run-session -- bash "$work/lag.sh" inner $mode "$work" 2>/dev/null; done
+  chown -R nobody:nogroup "$work"
+  setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work" \
+    dbus-run-session -- bash "$work/lag.sh" inner vlc "$work" 2>/dev/null
+  chown -R root "$work"
+  exit 0
+fi
+mode=$2
+cd "$3"
+case $mode in
+mpris | ipc)
+  plugin=()
+  [ "$mode" = mpris ] && plugin=(--script=/usr/lib/mpv-mpris/mpris.so)
+  mpv --no-config --vo=null --ao=null --keep-open=yes "${plugin[@]}" \
+    --input-ipc-server="$PWD/$mode.sock" video.mp4 >/dev/null 2>&1 &
+  truth="mpv:$PWD/$mode.sock"
+  code=mpris
+  [ "$mode" = ipc ] && code="mpv:$PWD/$mode.sock"
+  ;;
+vlc)
+  cvlc --vout dummy --aout dummy video.mp4 >/dev/null 2>&1 &
+  truth=mpris:vlc
+  code=mpris:vlc
+  ;;
+esac
+sleep 1
+echo -n "$mode: "
+/usr/bin/python3 follow_probe.py "$truth" 25 ./cuestrip -ns -p "$code" script.txt
+kill %1
