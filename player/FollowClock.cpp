@@ -49,7 +49,7 @@ void TFollowClock::SetRate(double rate, TFollowTime at) {
 }
 
 double TFollowClock::Predict(TFollowTime now) const {
-  if (!FPlaying) return FSeconds;
+  if (!FPlaying || !FHasReading) return FSeconds;
   double since = std::clamp(Seconds(FAt, now), 0.0, MaxAheadSeconds);
   return Sane(FSeconds + since * FRate);
 }

@@ -90,7 +90,9 @@ void TMprisSession::OwnSeek(TFollowTime at) {
   FFreshNext = true;
 }
 
+// Without a position read yet, nothing can be followed.
 int32_t TMprisSession::State() const {
+  if (!FClock.HasReading()) return vsNotReady;
   if (FStatus == "Playing") return vsPlaying;
   if (FStatus == "Paused") return vsPaused;
   if (FStatus == "Stopped") return vsStopped;

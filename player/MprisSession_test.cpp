@@ -55,7 +55,9 @@ TEST(MprisChoice, ByNameThenVideoThenPlayingThenFirst) {
 TEST(MprisState, FromPlaybackStatus) {
   TFollowClock clock;
   TMprisSession session(clock);
-  EXPECT_EQ(session.State(), vsNotReady);
+  session.Status("Playing", At(0));
+  EXPECT_EQ(session.State(), vsNotReady); // no position yet
+  session.PollAnswer(session.PollSent(), 0, At(0));
   std::pair<const char *, int32_t> cases[] = {{"Playing", vsPlaying},
                                               {"Paused", vsPaused},
                                               {"Stopped", vsStopped},
