@@ -107,7 +107,9 @@ k=$(awk -v p="$now" 'BEGIN { print int(p) + 3 }')
 if wait_for "L$k at" 1 15; then
   p=$(position)
   # VLC refreshes its position only every quarter second: it may read behind.
-  check "L$k shows near its time (player at $p s)" "near $p $((k - 1)).7 $k.5"
+  slack=0.1
+  [ "$mode" = vlc ] && slack=0.4
+  check "L$k shows near its time (player at $p s)" "near $p \$(awk -v k=$k -v s=$slack 'BEGIN { print k - s }') $k.5"
   wait_for "L$((k + 1)) at" 1 3
   order=$(screen | grep -o 'L[0-9]* at' | tr -dc '0-9\n' | tr '\n' ' ')
   check "subtitles in order ($order)" \
