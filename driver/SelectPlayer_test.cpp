@@ -14,6 +14,7 @@ using Lines = std::vector<std::string>;
 
 const char *AMovieId = "AMovie.ActiveMovie Control";
 const char *MciId = "MCI.MMControl";
+const char *WmpId = "WMPlayer.OCX";
 
 class SelectPlayerTest : public ::testing::Test {
 protected:
@@ -21,21 +22,26 @@ protected:
     T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
     T.Driver.Script->FrameRate = 25.0;
     T.Driver.VideoPath = "C:\\films\\film.avi";
+    Wmp.SetProperty("settings", TVariant::Object(WmpSettings.NewReference()));
+    Wmp.SetProperty("controls", TVariant::Object(WmpControls.NewReference()));
   }
   ~SelectPlayerTest() override { T.Driver.Player.Clear(); }
 
   // Registers each control as available or missing, then selects.
-  int Select(bool aMovie, bool mci) {
+  int Select(bool aMovie, bool mci, bool wmp = false) {
     AMovieRegistration.emplace(AMovieId, aMovie ? &AMovie : nullptr, &Creations);
     MciRegistration.emplace(MciId, mci ? &Mci : nullptr, &Creations);
+    WmpRegistration.emplace(WmpId, wmp ? &Wmp : nullptr, &Creations);
     return T.ExitCodeOf([&] { T.Driver.SelectPlayer(); });
   }
 
   TRecordingControl AMovie;
   TRecordingControl Mci;
+  TRecordingControl WmpSettings, WmpControls, Wmp; // the objects outlive the control
   Lines Creations;
   std::optional<TRegisteredControl> AMovieRegistration;
   std::optional<TRegisteredControl> MciRegistration;
+  std::optional<TRegisteredControl> WmpRegistration;
   TTestDriver T;
 };
 
@@ -117,22 +123,37 @@ TEST_F(SelectPlayerTest, MissingMciByCodeFallsBackToActiveMovie) {
 TEST_F(SelectPlayerTest, MissingMciByCodeAndNoActiveMovieTriesMciAgain) {
   T.Driver.PlayerCode = "MPLayer";
   EXPECT_EQ(Select(false, false), 1);
-  EXPECT_EQ(Creations, (Lines{MciId, AMovieId, MciId}));
-  ASSERT_GE(T.Output.Lines.size(), 4u);
-  EXPECT_EQ(Lines(T.Output.Lines.begin(), T.Output.Lines.begin() + 4),
+  EXPECT_EQ(Creations, (Lines{MciId, AMovieId, MciId, WmpId}));
+  ASSERT_GE(T.Output.Lines.size(), 5u);
+  EXPECT_EQ(Lines(T.Output.Lines.begin(), T.Output.Lines.begin() + 5),
             (Lines{"MPlayer interface not available", "AMovie interface not available",
-                   "MPlayer interface not available",
+                   "MPlayer interface not available", "WMP interface not available",
                    "Fatal error: No supported video player available."}));
 }
 
-TEST_F(SelectPlayerTest, NeitherAvailableIsFatal) {
+TEST_F(SelectPlayerTest, OnlyWindowsMediaPlayerAvailable) {
+  EXPECT_EQ(Select(false, false, true), -1);
+  EXPECT_EQ(Creations, (Lines{AMovieId, MciId, WmpId}));
+  EXPECT_EQ(T.Output.Lines,
+            (Lines{"AMovie interface not available", "MPlayer interface not available"}));
+  EXPECT_EQ(WmpControls.CallTexts(), (Lines{"call play"}));
+}
+
+TEST_F(SelectPlayerTest, WindowsMediaPlayerCodeTriesItFirst) {
+  T.Driver.PlayerCode = "WMP";
+  EXPECT_EQ(Select(true, true, true), -1);
+  EXPECT_EQ(Creations, (Lines{WmpId}));
+}
+
+TEST_F(SelectPlayerTest, NoneAvailableIsFatal) {
   EXPECT_EQ(Select(false, false), 1);
-  EXPECT_EQ(Creations, (Lines{AMovieId, MciId}));
-  ASSERT_GE(T.Output.Lines.size(), 4u);
-  EXPECT_EQ(Lines(T.Output.Lines.begin(), T.Output.Lines.begin() + 4),
-            (Lines{"AMovie interface not available", "MPlayer interface not available",
-                   "Fatal error: No supported video player available.",
-                   "Usage: " + T.Process.Path + " <subtitlefile> [<videofile>]"}));
+  EXPECT_EQ(Creations, (Lines{AMovieId, MciId, WmpId}));
+  ASSERT_GE(T.Output.Lines.size(), 5u);
+  EXPECT_EQ(
+      Lines(T.Output.Lines.begin(), T.Output.Lines.begin() + 5),
+      (Lines{"AMovie interface not available", "MPlayer interface not available",
+             "WMP interface not available", "Fatal error: No supported video player available.",
+             "Usage: " + T.Process.Path + " <subtitlefile> [<videofile>]"}));
   EXPECT_FALSE(T.Driver.Player);
   EXPECT_EQ(T.Process.LinesRead, 1);
 }

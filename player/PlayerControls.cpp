@@ -3,6 +3,7 @@
 
 #include "player/UntIFAMovie.h"
 #include "player/UntIFMPlayer.h"
+#include "player/UntIFWMPlayer.h"
 
 const std::vector<TPlayerControl> &PlayerControls() {
   static const std::vector<TPlayerControl> controls = {
@@ -14,6 +15,10 @@ const std::vector<TPlayerControl> &PlayerControls() {
        [](double frameRate, std::string &mciDeviceType) -> IVideoPlayer * {
          return new TMPlayer(frameRate, mciDeviceType);
        }},
+      // Tried last: the only one current Windows versions still register.
+      {{"WMP"},
+       "WMP",
+       [](double frameRate, std::string &) -> IVideoPlayer * { return new TWMPlayer(frameRate); }},
   };
   return controls;
 }

@@ -15,7 +15,7 @@ rc=$?
 
 # What comes before (the console lines) depends on the terminal and locale;
 # from the player selection on, the output is fixed.
-expected=$(printf 'AMovie interface not available\r\nMPlayer interface not available\r\nFatal error: No supported video player available.\r\nUsage: %s <subtitlefile>' "$exe")
+expected=$(printf 'AMovie interface not available\r\nMPlayer interface not available\r\nWMP interface not available\r\nFatal error: No supported video player available.\r\nUsage: %s <subtitlefile>' "$exe")
 selection=$(sed -n '/^AMovie interface/,$p' out.txt)
 if [ "$rc" = 1 ] && [ "${selection:0:${#expected}}" = "$expected" ]; then
   echo "ok   no libmpv: no supported video player, exit 1"

@@ -1,4 +1,4 @@
-// Both player adapters over real COM against the test server: the calls
+// The player adapters over real COM against the test server: the calls
 // that reach it, by-reference arguments, the device type written back, the
 // running clock and a class that cannot be created.
 #include "platform/win32/WindowsApi.h"
@@ -8,6 +8,7 @@
 #include "ComTestSupport.h"
 #include "player/UntIFAMovie.h"
 #include "player/UntIFMPlayer.h"
+#include "player/UntIFWMPlayer.h"
 
 namespace {
 
@@ -134,4 +135,25 @@ TEST_F(ComAdapterTest, AfterCloseNothingReachesTheServer) {
   EXPECT_TRUE(player->IsAvailable());
 }
 
+TEST_F(ComAdapterTest, WindowsMediaPlayerThroughItsSettingsAndControlsObjects) {
+  TVideoPlayerRef player(new TWMPlayer(25.0));
+  ASSERT_TRUE(player->IsAvailable());
+  player->SetFileName("C:\\films\\film.wmv");
+  EXPECT_EQ(player->GetState(), vsNotReady); // loaded, not started by itself
+  player->Start();
+  EXPECT_EQ(player->GetState(), vsPlaying);
+  player->Pause();
+  EXPECT_EQ(player->GetState(), vsPaused);
+  player->SetPosition(250);
+  EXPECT_EQ(player->GetPosition(), 250.0);
+  player->Stop();
+  EXPECT_EQ(player->GetState(), vsStopped);
+  EXPECT_EQ(player->GetFileName(), "C:\\films\\film.wmv");
+  Lines log = ServerLog();
+  ASSERT_GE(log.size(), 8u);
+  EXPECT_EQ(Lines(log.begin(), log.begin() + 8),
+            (Lines{"get settings", "put settings.autoStart BOOL 0", "put uiMode BSTR \"full\"",
+                   "put URL BSTR \"C:\\films\\film.wmv\"", "get playState", "get controls",
+                   "call controls.play", "get playState"}));
+}
 } // namespace

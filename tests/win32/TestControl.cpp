@@ -1,5 +1,6 @@
-// The test control's members: the MCI and ActiveMovie vocabularies over a
-// real-time clock, the test members, the call log and DISP_E_EXCEPTION.
+// The test control's members: the MCI, ActiveMovie and Windows Media Player
+// vocabularies over a real-time clock, the test members, the call log and
+// DISP_E_EXCEPTION.
 #include "TestControl.h"
 
 #include <cctype>
@@ -9,32 +10,44 @@
 
 namespace {
 
-// Every member either kind knows; a DISPID is the index plus one.
+// Every member and the kinds that know it; a DISPID is the index plus one.
+constexpr unsigned Mci = 1 << ckMci, AMovie = 1 << ckAMovie, Wmp = 1 << ckWmp,
+                   WmpSettings = 1 << ckWmpSettings, WmpControls = 1 << ckWmpControls,
+                   TopLevel = Mci | AMovie | Wmp;
 struct TMember {
   const char *Name;
-  bool Mci;
-  bool AMovie;
+  unsigned Kinds;
 };
-const TMember Members[] = {{"TimeFormat", true, false},
-                           {"Position", true, false},
-                           {"FileName", true, true},
-                           {"mode", true, false},
-                           {"Command", true, false},
-                           {"DeviceType", true, false},
-                           {"CurrentPosition", false, true},
-                           {"DisplayMode", false, true},
-                           {"currentstate", false, true},
-                           {"FullScreenMode", false, true},
-                           {"Run", false, true},
-                           {"Stop", false, true},
-                           {"Pause", false, true},
-                           {"TestFail", true, true},
-                           {"TestFailCode", true, true},
-                           {"TestValueSpec", true, true},
-                           {"TestValue", true, true},
-                           {"TestLog", true, true},
-                           {"TestClearLog", true, true},
-                           {"TestLookupLocale", true, true}};
+const TMember Members[] = {{"TimeFormat", Mci},
+                           {"Position", Mci},
+                           {"FileName", Mci | AMovie},
+                           {"mode", Mci},
+                           {"Command", Mci},
+                           {"DeviceType", Mci},
+                           {"CurrentPosition", AMovie},
+                           {"DisplayMode", AMovie},
+                           {"currentstate", AMovie},
+                           {"FullScreenMode", AMovie},
+                           {"Run", AMovie},
+                           {"Stop", AMovie},
+                           {"Pause", AMovie},
+                           {"URL", Wmp},
+                           {"uiMode", Wmp},
+                           {"playState", Wmp},
+                           {"settings", Wmp},
+                           {"controls", Wmp},
+                           {"autoStart", WmpSettings},
+                           {"play", WmpControls},
+                           {"pause", WmpControls},
+                           {"stop", WmpControls},
+                           {"currentPosition", WmpControls},
+                           {"TestFail", TopLevel},
+                           {"TestFailCode", TopLevel},
+                           {"TestValueSpec", TopLevel},
+                           {"TestValue", TopLevel},
+                           {"TestLog", TopLevel},
+                           {"TestClearLog", TopLevel},
+                           {"TestLookupLocale", TopLevel}};
 constexpr DISPID MemberCount = sizeof Members / sizeof Members[0];
 
 std::string Environment(const char *name, const char *fallback = "") {
@@ -160,7 +173,8 @@ double TicksToSeconds(LONGLONG ticks) {
 
 } // namespace
 
-TTestControl::TTestControl(TControlKind kind) : FKind(kind) {
+TTestControl::TTestControl(TControlKind kind, TTestControl *owner) : FKind(kind), FOwner(owner) {
+  if (FOwner) FOwner->AddRef();
   FLogFile = Environment("CUESTRIP_COM_LOG");
   FPositionsFile = Environment("CUESTRIP_COM_POSITIONS");
   FFrameRate = std::atof(Environment("CUESTRIP_COM_FPS", "25").c_str());
@@ -173,6 +187,10 @@ TTestControl::TTestControl(TControlKind kind) : FKind(kind) {
     FFailMember = fail.substr(0, equals);
     FFailDescription = fail.substr(equals + 1);
   }
+}
+
+TTestControl::~TTestControl() {
+  if (FOwner) FOwner->Release();
 }
 
 HRESULT TTestControl::QueryInterface(REFIID iid, void **object) {
@@ -212,7 +230,7 @@ HRESULT TTestControl::GetIDsOfNames(REFIID, LPOLESTR *names, UINT count, LCID lo
     if (name.rfind("test", 0) != 0) FLookupLocale = locale;
     ids[i] = DISPID_UNKNOWN;
     for (DISPID m = 0; m < MemberCount; ++m) {
-      bool known = FKind == ckMci ? Members[m].Mci : Members[m].AMovie;
+      bool known = (Members[m].Kinds & (1u << FKind)) != 0;
       if (known && Lower(Members[m].Name) == name) ids[i] = m + 1;
     }
     if (ids[i] == DISPID_UNKNOWN) status = DISP_E_UNKNOWNNAME;
@@ -230,7 +248,8 @@ HRESULT TTestControl::Invoke(DISPID id, REFIID, LCID locale, WORD flags, DISPPAR
                      : put                                             ? "put"
                      : flags == DISPATCH_METHOD                        ? "call"
                                                 : "flags " + std::to_string(flags);
-  line += " " + name;
+  line += FKind == ckWmpSettings ? " settings." : FKind == ckWmpControls ? " controls." : " ";
+  line += name;
   VARIANT *argument = params->cArgs > 0 ? &params->rgvarg[0] : nullptr;
   if (argument) line += " " + Describe(argument);
   if (params->cArgs > 1) line += " (+" + std::to_string(params->cArgs - 1) + " args)";
@@ -271,7 +290,9 @@ HRESULT TTestControl::Answer(const std::string &name, WORD flags, VARIANT *argum
   if (!put && argument) return DISP_E_BADPARAMCOUNT;
   if (name.rfind("Test", 0) == 0) return AnswerTest(name, put, argument, result);
   if (FKind == ckMci) return AnswerMci(name, put, argument, result, failure);
-  return AnswerAMovie(name, put, argument, result, failure);
+  if (FKind == ckAMovie) return AnswerAMovie(name, put, argument, result, failure);
+  // The objects of the Windows Media Player control answer from its state.
+  return (FOwner ? FOwner : this)->AnswerWmp(FKind, name, put, argument, result, failure);
 }
 
 HRESULT TTestControl::AnswerMci(const std::string &name, bool put, VARIANT *argument,
@@ -398,6 +419,72 @@ HRESULT TTestControl::AnswerAMovie(const std::string &name, bool put, VARIANT *a
   return DISP_E_MEMBERNOTFOUND;
 }
 
+HRESULT TTestControl::AnswerWmp(TControlKind kind, const std::string &name, bool put,
+                                VARIANT *argument, VARIANT *result, std::string &failure) {
+  double number = 0;
+  if (name == "settings" || name == "controls") {
+    if (put) return DISP_E_MEMBERNOTFOUND;
+    if (result) {
+      result->vt = VT_DISPATCH;
+      result->pdispVal = new TTestControl(name == "settings" ? ckWmpSettings : ckWmpControls, this);
+    }
+    return S_OK;
+  }
+  if (name == "URL") {
+    if (!put) return SetText(result, FFileName), S_OK;
+    if (FAILED(ReadText(argument, FFileName))) return DISP_E_TYPEMISMATCH;
+    FOpen = !FFileName.empty();
+    FPaused = FStopped = false;
+    SetPlaying(false);
+    SetSeconds(0);
+    SetPlaying(FOpen && FAutoStart);
+    return S_OK;
+  }
+  if (name == "uiMode") {
+    if (!put) return SetText(result, FUiMode), S_OK;
+    return FAILED(ReadText(argument, FUiMode)) ? DISP_E_TYPEMISMATCH : S_OK;
+  }
+  if (name == "playState") {
+    // Undefined, playing, paused, media ended, stopped, else ready.
+    double seconds = Seconds();
+    SetI4(result, !FOpen                 ? 0
+                  : FPlaying             ? 3
+                  : FPaused              ? 2
+                  : seconds >= FDuration ? 8
+                  : FStopped             ? 1
+                                         : 10);
+    return S_OK;
+  }
+  if (name == "autoStart" && kind == ckWmpSettings) {
+    if (!put) {
+      if (result) result->vt = VT_BOOL, result->boolVal = FAutoStart ? VARIANT_TRUE : VARIANT_FALSE;
+      return S_OK;
+    }
+    if (FAILED(ReadNumber(argument, number))) return DISP_E_TYPEMISMATCH;
+    FAutoStart = number != 0;
+    return S_OK;
+  }
+  if (name == "currentPosition") {
+    if (!put) return SetR8(result, Seconds()), S_OK;
+    if (FAILED(ReadNumber(argument, number))) return DISP_E_TYPEMISMATCH;
+    SetSeconds(number);
+    return S_OK;
+  }
+  if (name == "play" || name == "pause" || name == "stop") {
+    if (put) return DISP_E_MEMBERNOTFOUND;
+    if (!FOpen) {
+      failure = "No media is loaded.";
+      return S_OK;
+    }
+    FPaused = name == "pause" && (FPlaying || FPaused);
+    FStopped = name == "stop";
+    SetPlaying(name == "play");
+    if (FStopped) SetSeconds(0); // the control's stop rewinds
+    return S_OK;
+  }
+  return DISP_E_MEMBERNOTFOUND;
+}
+
 HRESULT TTestControl::AnswerTest(const std::string &name, bool put, VARIANT *argument,
                                  VARIANT *result) {
   double number = 0;
@@ -499,6 +586,7 @@ double TTestControl::AnsweredSeconds() {
 }
 
 void TTestControl::Log(const std::string &line) {
+  if (FOwner) return FOwner->Log(line); // one log for the control and its objects
   FLog.push_back(line);
   if (FLogFile.empty()) return;
   if (FILE *file = std::fopen(FLogFile.c_str(), "ab")) {

@@ -1,6 +1,7 @@
-// A test control for the COM path: one IDispatch class that speaks either
-// the MCI multimedia control's or the ActiveMovie control's vocabulary over
-// a clock that runs in real time while playing, and logs what reaches it.
+// A test control for the COM path: one IDispatch class that speaks the MCI
+// multimedia control's, the ActiveMovie control's or the Windows Media Player
+// control's vocabulary (with its `settings` and `controls` objects) over a
+// clock that runs in real time while playing, and logs what reaches it.
 #pragma once
 
 #include <windows.h>
@@ -10,7 +11,7 @@
 #include <string>
 #include <vector>
 
-enum TControlKind { ckMci, ckAMovie };
+enum TControlKind { ckMci, ckAMovie, ckWmp, ckWmpSettings, ckWmpControls };
 
 // Settings read from the environment when an object is created:
 //   CUESTRIP_COM_LOG          file that every call is appended to
@@ -18,14 +19,17 @@ enum TControlKind { ckMci, ckAMovie };
 //   CUESTRIP_COM_DURATION     its length in seconds (3600)
 //   CUESTRIP_COM_DISPLAYMODE  the ActiveMovie "DisplayMode" at start (0)
 //   CUESTRIP_COM_AUTOSTART    0 keeps the ActiveMovie control from playing
-//                             once "FileName" is set (1)
+//                             once "FileName" is set, and the Windows Media
+//                             Player control once "URL" is (1)
 //   CUESTRIP_COM_FAIL         "Member=Description": every call of that
 //                             member raises DISP_E_EXCEPTION
 //   CUESTRIP_COM_POSITIONS    file that the clock's seconds are appended to,
 //                             one line for every position read
 class TTestControl final : public IDispatch {
 public:
-  explicit TTestControl(TControlKind kind);
+  // A `settings` or `controls` object is a view of its `owner`'s state.
+  explicit TTestControl(TControlKind kind, TTestControl *owner = nullptr);
+  ~TTestControl();
 
   // IUnknown
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void **object) override;
@@ -49,6 +53,8 @@ private:
                     std::string &failure);
   HRESULT AnswerAMovie(const std::string &name, bool put, VARIANT *argument, VARIANT *result,
                        std::string &failure);
+  HRESULT AnswerWmp(TControlKind kind, const std::string &name, bool put, VARIANT *argument,
+                    VARIANT *result, std::string &failure);
   HRESULT AnswerTest(const std::string &name, bool put, VARIANT *argument, VARIANT *result);
 
   double Seconds();
@@ -60,6 +66,7 @@ private:
 
   ULONG FRefCount = 1;
   TControlKind FKind;
+  TTestControl *FOwner = nullptr;
   double FFrameRate = 25;
   double FDuration = 3600;
   std::string FLogFile;
@@ -80,6 +87,8 @@ private:
   int32_t FDisplayMode = 0;
   bool FAutoStart = true;
   bool FFullScreen = false;
+  std::string FUiMode;
+  bool FStopped = false; // by a stop call, until played again
 
   // Test members: the next call's failure, a value of a chosen type, the log.
   std::string FNextFailure;

@@ -1,5 +1,5 @@
-// The test COM server: class objects for "MCI.MMControl" and
-// "AMovie.ActiveMovie Control" and their (un)registration, for regsvr32.
+// The test COM server: class objects for "MCI.MMControl", "AMovie.ActiveMovie
+// Control" and "WMPlayer.OCX" and their (un)registration, for regsvr32.
 #include <windows.h>
 
 #include <ole2.h>
@@ -17,6 +17,9 @@ const CLSID MciClassId = {
 // {B25A2811-8BE1-4920-ACC8-3CC989D8EA81}
 const CLSID AMovieClassId = {
     0xb25a2811, 0x8be1, 0x4920, {0xac, 0xc8, 0x3c, 0xc9, 0x89, 0xd8, 0xea, 0x81}};
+// {4A7C2E31-95D2-4F0B-9C4E-2B8D6F1A3E57}
+const CLSID WmpClassId = {
+    0x4a7c2e31, 0x95d2, 0x4f0b, {0x9c, 0x4e, 0x2b, 0x8d, 0x6f, 0x1a, 0x3e, 0x57}};
 
 struct TClassEntry {
   const CLSID *ClassId;
@@ -27,11 +30,13 @@ struct TClassEntry {
   TControlKind Kind;
 };
 
-const TClassEntry Classes[] = {{&MciClassId, "{6EB12328-6D73-4AE6-B1DC-18FFF9D202B7}",
-                                "MCI.MMControl", "cuestrip test MCI control", "MCI", ckMci},
-                               {&AMovieClassId, "{B25A2811-8BE1-4920-ACC8-3CC989D8EA81}",
-                                "AMovie.ActiveMovie Control", "cuestrip test ActiveMovie control",
-                                "AMovie", ckAMovie}};
+const TClassEntry Classes[] = {
+    {&MciClassId, "{6EB12328-6D73-4AE6-B1DC-18FFF9D202B7}", "MCI.MMControl",
+     "cuestrip test MCI control", "MCI", ckMci},
+    {&AMovieClassId, "{B25A2811-8BE1-4920-ACC8-3CC989D8EA81}", "AMovie.ActiveMovie Control",
+     "cuestrip test ActiveMovie control", "AMovie", ckAMovie},
+    {&WmpClassId, "{4A7C2E31-95D2-4F0B-9C4E-2B8D6F1A3E57}", "WMPlayer.OCX",
+     "cuestrip test Windows Media Player control", "WMP", ckWmp}};
 
 HMODULE Module = nullptr;
 
@@ -69,6 +74,7 @@ private:
 
 TClassFactory MciFactory(ckMci);
 TClassFactory AMovieFactory(ckAMovie);
+TClassFactory WmpFactory(ckWmp);
 
 bool Disabled(const TClassEntry &entry) {
   char buffer[256];
@@ -102,7 +108,9 @@ STDAPI DllGetClassObject(REFCLSID classId, REFIID iid, LPVOID *object) {
   for (const TClassEntry &entry : Classes) {
     if (!IsEqualCLSID(classId, *entry.ClassId)) continue;
     if (Disabled(entry)) return CLASS_E_CLASSNOTAVAILABLE;
-    TClassFactory &factory = entry.Kind == ckMci ? MciFactory : AMovieFactory;
+    TClassFactory &factory = entry.Kind == ckMci      ? MciFactory
+                             : entry.Kind == ckAMovie ? AMovieFactory
+                                                      : WmpFactory;
     return factory.QueryInterface(iid, object);
   }
   return CLASS_E_CLASSNOTAVAILABLE;

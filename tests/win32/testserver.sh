@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Registers or unregisters the test COM server (both player ProgIDs) in the
+# Registers or unregisters the test COM server (the three player ProgIDs) in the
 # Wine prefix $WINEPREFIX:  testserver.sh register|unregister BUILD-DIR
 set -uo pipefail
 action=${1:-}

@@ -191,5 +191,29 @@ for mode in wake tick-only; do
   fi
 done
 
+# 7. Only the Windows Media Player control, as on Windows 10 and 11: the
+# other two classes cannot be created. The same keys as in 3, through its
+# `controls` object; auto-start is off before the URL is set.
+rm -f "$tmp/com.log"
+typist_env="CUESTRIP_COM_DISABLE=MCI,AMovie CUESTRIP_COM_LOG=$(winepath -w "$tmp/com.log")" \
+  run_typist keys - -nd script.txt video.avi
+rc=$?
+screen=$(tr -d '\r' <keys.typist | sed '/^$/d')
+expected=$'First subtitle\nSecond subtitle\nFirst subtitle\nSecond subtitle'
+calls=$(tr -d '\r' <com.log 2>/dev/null | grep -vE '^get ')
+opening=$(head -n 3 <<<"$calls" | cut -d ' ' -f 1-2)
+if [ $rc -eq 0 ] && [ "$screen" = "$expected" ] &&
+  [ "$opening" = $'put settings.autoStart\nput uiMode\nput URL' ]; then
+  pass "Windows Media Player control alone: subtitles in order, pause, seek back, play, q"
+else
+  fail "Windows Media Player control: typist exit $rc"; cat keys.typist; echo "--- calls:"; echo "$calls"
+fi
+if grep -A2 '^call controls.pause' <<<"$calls" | grep -qE '^put controls.currentPosition R8 0$' &&
+  grep -A3 '^call controls.pause' <<<"$calls" | grep -q '^call controls.play'; then
+  pass "the Windows Media Player control was paused, sought back to 0 and played again"
+else
+  fail "Windows Media Player control calls"; echo "$calls"
+fi
+
 [ $failures -eq 0 ] || { echo "playback.sh: $failures failed"; exit 1; }
 echo "playback.sh: passed"
