@@ -125,6 +125,7 @@ std::string TMpvIpcSession::PauseLines(TFollowTime at) {
 
 std::string TMpvIpcSession::StopLines(TFollowTime at) {
   std::string lines = PauseLines(at) + SeekLines(0, at);
+  FClock.Jump(0, at);
   FStopped = true;
   UpdatePlaying(at);
   return lines;

@@ -103,6 +103,7 @@ TEST_F(MpvIpcSessionTest, StopIsAPauseAtTheStartUntilPlayedAgain) {
   EXPECT_NE(stop.find("\"set_property\",\"pause\",true"), std::string::npos);
   EXPECT_NE(stop.find("\"seek\",0.000000,\"absolute+exact\""), std::string::npos);
   EXPECT_EQ(Session.State(), vsStopped);
+  EXPECT_DOUBLE_EQ(Clock.Position(At(1.5)), 0);
   EXPECT_NE(Session.PlayLines(At(2)).find("\"set_property\",\"pause\",false"), std::string::npos);
   EXPECT_EQ(Session.State(), vsPlaying);
 }
