@@ -18,6 +18,13 @@ int HexDigit(char c) {
 
 constexpr double MicrosPerSecond = 1e6;
 
+// An MPRIS name ending in "." + name, or naming that player with an instance
+// after it (browsers: "firefox.instance_1_23", "chromium.instance1234").
+bool NameFits(const std::string &bus, const std::string &name) {
+  if (bus.rfind(MprisPrefix, 0) != 0) return false;
+  return name.empty() || EndsWith(bus, "." + name) || bus.rfind(MprisPrefix + name + ".", 0) == 0;
+}
+
 } // namespace
 
 int ChooseMprisPlayer(const std::vector<TMprisCandidate> &players, const std::string &name,
@@ -25,7 +32,7 @@ int ChooseMprisPlayer(const std::vector<TMprisCandidate> &players, const std::st
   int first = -1, playing = -1;
   for (int i = 0; i < static_cast<int>(players.size()); ++i) {
     const std::string &bus = players[i].BusName;
-    if (bus.rfind(MprisPrefix, 0) != 0 || (!name.empty() && !EndsWith(bus, "." + name))) continue;
+    if (!NameFits(bus, name)) continue;
     if (!videoPath.empty() && PathOfFileUrl(players[i].Url) == videoPath) return i;
     if (first < 0) first = i;
     if (playing < 0 && players[i].Status == "Playing") playing = i;
@@ -52,8 +59,10 @@ std::string PathOfFileUrl(std::string_view url) {
 }
 
 std::string MprisLookedFor(const std::string &name) {
-  return "No MPRIS player found on the session bus (looked for " + std::string(MprisPrefix) +
-         (name.empty() ? "*" : "*." + name) + ")";
+  std::string prefix = MprisPrefix;
+  if (name.empty()) return "No MPRIS player found on the session bus (looked for " + prefix + "*)";
+  return "No MPRIS player found on the session bus (looked for " + prefix + "*." + name + " and " +
+         prefix + name + ".*)";
 }
 
 void TMprisSession::Status(std::string_view status, TFollowTime at) {

@@ -10,7 +10,7 @@
 
 #include "player/FollowClock.h"
 
-constexpr const char *MprisPrefix = "org.mpris.MediaPlayer2.";
+inline const std::string MprisPrefix = "org.mpris.MediaPlayer2.";
 
 struct TMprisCandidate {
   std::string BusName;
@@ -19,7 +19,8 @@ struct TMprisCandidate {
 };
 
 // The player to follow among `players`, -1 when none fits: only MPRIS names,
-// and with `name` only those ending in "." + name; of those, the one playing
+// and with `name` only those ending in "." + name or with an instance after
+// it ("chromium" fits "chromium.instance1234"); of those, the one playing
 // `videoPath` (an absolute path, may be empty), else the first playing, else
 // the first.
 int ChooseMprisPlayer(const std::vector<TMprisCandidate> &players, const std::string &name,

@@ -41,6 +41,8 @@ TEST(MprisChoice, ByNameThenVideoThenPlayingThenFirst) {
                {"vlc", "/films/c.mp4", 1},
                {"chromium.instance12", "", 3},
                {"instance12", "", 3},
+               {"chromium", "", 3},
+               {"MediaPlayer2", "", -1},
                {"firefox", "", -1},
                {"", "/films/none.mp4", 2}};
   for (const Case &c : cases)
@@ -49,7 +51,8 @@ TEST(MprisChoice, ByNameThenVideoThenPlayingThenFirst) {
   EXPECT_EQ(PathOfFileUrl("file:///a%2Fb%zz%4"), "/a/b%zz%4");
   EXPECT_EQ(PathOfFileUrl("http://x/y"), "");
   EXPECT_EQ(MprisLookedFor("vlc"),
-            "No MPRIS player found on the session bus (looked for org.mpris.MediaPlayer2.*.vlc)");
+            "No MPRIS player found on the session bus (looked for "
+            "org.mpris.MediaPlayer2.*.vlc and org.mpris.MediaPlayer2.vlc.*)");
 }
 
 TEST(MprisState, FromPlaybackStatus) {

@@ -14,6 +14,7 @@
 
 #include "platform/posix/PosixFollowers.h"
 #include "platform/posix/PosixLoop.h"
+#include "player/MprisSession.h"
 
 namespace {
 
@@ -170,7 +171,5 @@ TEST_F(MprisPlayerTest, NothingToFollowSaysWhatWasLookedFor) {
   if (Bus.Pid <= 0) GTEST_SKIP() << "no dbus-daemon";
   TVideoPlayerRef player = Follow("mpris:nosuch");
   EXPECT_FALSE(player->IsAvailable());
-  EXPECT_EQ(
-      static_cast<TFollowPlayer *>(player.Get())->Failure(),
-      "No MPRIS player found on the session bus (looked for org.mpris.MediaPlayer2.*.nosuch)");
+  EXPECT_EQ(static_cast<TFollowPlayer *>(player.Get())->Failure(), MprisLookedFor("nosuch"));
 }

@@ -170,7 +170,7 @@ case $mode in
 mpris) echo | timeout 10 ./cuestrip -p mpris:nosuch script.txt >missing.out
   rc=$?
   check "no such MPRIS player: exit 1 and what was looked for" \
-    '[ $rc = 1 ] && grep -q "^Fatal error: No MPRIS player found on the session bus (looked for org.mpris.MediaPlayer2.\*.nosuch)" missing.out' ;;
+    '[ $rc = 1 ] && grep -qF "Fatal error: No MPRIS player found on the session bus (looked for org.mpris.MediaPlayer2.*.nosuch and org.mpris.MediaPlayer2.nosuch.*)" missing.out' ;;
 ipc) echo | timeout 10 ./cuestrip -p "mpv:$work/none.sock" script.txt >missing.out
   rc=$?
   check "no mpv at the socket: exit 1 and the socket named" \
