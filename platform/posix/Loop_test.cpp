@@ -158,6 +158,7 @@ TEST(PosixLoop, OneShotTimerLandsOnItsMomentOnceAndMaySetTheNext) {
     EXPECT_GE(ms, 0);
     EXPECT_LT(ms, 5) << "poll rounding or a busy machine";
   }
+}
 
 TEST(PosixLoop, ServesAWatchedDescriptorAndItsDeadline) {
   TPosixLoop loop;
