@@ -19,7 +19,7 @@ bool ReadDecimal(const std::string &text, double &value) {
   return error == std::errc() && end == last && std::isfinite(value);
 }
 
-enum TOptionKind { okSwitch, okPlayer, okDeviceType, okDelay, okSubFps, okIgnored };
+enum TOptionKind { okSwitch, okPlayer, okDeviceType, okDelay, okSubFps, okSubCodePage, okIgnored };
 
 struct TOption {
   const char *Short;
@@ -46,6 +46,7 @@ const TOption Options[] = {
     {"to", "-tick-only", okSwitch, &TSettings::TickOnly, true},
     {"dl", "-delay", okDelay, nullptr, false},
     {"sf", "-sub-fps", okSubFps, nullptr, false},
+    {"sc", "-sub-codepage", okSubCodePage, nullptr, false},
 };
 
 bool TakesValue(TOptionKind kind) { return kind != okSwitch && kind != okIgnored; }
@@ -106,6 +107,7 @@ void TDriver::ParseCommandLine() {
       else
         WriteLogLine("Ignoring invalid sub-fps: " + value);
       break;
+    case okSubCodePage: Settings.SubCodePage = value; break;
     }
   }
   if (!haveScript) ShowUsage();
