@@ -8,7 +8,7 @@ packages=(
   g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64
   clang libclang-rt-14-dev
-  libmpv-dev mpv ffmpeg tmux xvfb
+  libmpv-dev libuchardet-dev mpv ffmpeg tmux xvfb
   fonts-dejavu-core
 )
 

@@ -32,11 +32,12 @@ stage() { # stage NAME COMMAND...
   fi
 }
 
-build() { # build DIR TARGET CMAKE-ARGS... (TARGET "all" builds everything)
-  local dir=$1 target=$2; shift 2
+build() { # build DIR TARGETS CMAKE-ARGS... (TARGETS "all" builds everything)
+  local dir=$1 targets=$2; shift 2
   cmake -S "$root" -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@" >"$dir.configure.log" 2>&1 \
     || { cat "$dir.configure.log"; return 1; }
-  cmake --build "$dir" --target "$target" -j "$jobs" >"$dir.build.log" 2>&1 \
+  # shellcheck disable=SC2086 # several targets are one word apart
+  cmake --build "$dir" --target $targets -j "$jobs" >"$dir.build.log" 2>&1 \
     || { tail -n 60 "$dir.build.log"; return 1; }
 }
 
@@ -77,7 +78,7 @@ if wanted windows; then
 fi
 
 if wanted fuzz; then
-  stage "fuzz build" build build/fuzz fuzz_script -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
+  stage "fuzz build" build build/fuzz "fuzz_script fuzz_subtitles" -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
   stage "fuzz run (${fuzz_seconds}s)" scripts/fuzz.sh build/fuzz "$fuzz_seconds"
 fi
 
