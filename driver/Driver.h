@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,6 +18,7 @@
 #include "platform/Output.h"
 #include "platform/Process.h"
 #include "player/PositionPredictor.h"
+#include "platform/SubtitleTracks.h"
 #include "player/UntVideoIF.h"
 #include "script/UntCaptel.h"
 
@@ -68,6 +70,8 @@ public:
 
   // Command line.
   void ParseCommandLine();
+  // Loads ScriptPath, or the subtitles of a video given alone.
+  void LoadScript();
 
   // Console, player, clock and keys.
   void PrepareConsole();
@@ -117,4 +121,6 @@ public:
   int ShortWakes = 0;
   double ShortPosition = NAN;
   double LastReading = NAN;
+  // Reads a video's first text subtitle track; tests put a fake here.
+  std::function<TSubtitleTrack(const std::string &)> ReadTrack = ReadSubtitleTrack;
 };

@@ -10,7 +10,7 @@ void TDriver::Startup() {
   Script = std::make_unique<TCaptel>([this](const std::string &message) { WriteLogLine(message); },
                                      Services.CodePages, Services.Files);
   Script->SubtitleCodePage = Settings.SubCodePage;
-  Script->LoadFromFile(ScriptPath);
+  LoadScript();
   // An empty table would make a silent run; standard output stays as it is.
   if (Script->Count <= 1) Services.Process.WriteErrorLine("No subtitles found in " + ScriptPath);
   // The command line's video file wins; the script is asked only without one.

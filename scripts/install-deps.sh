@@ -9,6 +9,7 @@ packages=(
   wine wine64
   clang libclang-rt-14-dev
   libmpv-dev libuchardet-dev mpv ffmpeg tmux xvfb
+  libutf8proc-dev libavformat-dev libavcodec-dev libavutil-dev
   fonts-dejavu-core
 )
 

@@ -1,6 +1,7 @@
 // The POSIX output stream: CR LF lines on file descriptor 1, flushed per line
-// to a terminal (decoded from the console's code page into the locale's
-// charset) and written in 128-byte blocks to files and pipes.
+// to a terminal (decoded from the console's code page, or from imported UTF-8
+// text, into the locale's charset) and written in 128-byte blocks to files
+// and pipes.
 #include "platform/Output.h"
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 
 #include "platform/CodePages.h"
 #include "platform/Errors.h"
+#include "platform/TextRender.h"
 #include "platform/posix/InOutErrors.h"
 #include "platform/posix/TerminalCharset.h"
 
@@ -25,17 +27,17 @@ public:
   }
 
   void WriteLine(const std::string &line) override {
-    if (FTerminal) {
+    if (FTerminal)
       WriteAll(FCharset->Convert(line) + "\r\n");
-      return;
-    }
-    FBuffer += line;
-    FBuffer += "\r\n";
-    while (FBuffer.size() >= BlockSize) {
-      const std::string block = FBuffer.substr(0, BlockSize);
-      FBuffer.erase(0, BlockSize);
-      WriteBlock(block);
-    }
+    else
+      Buffer(line);
+  }
+
+  void WriteTextLine(const std::string &utf8, bool styled) override {
+    if (FTerminal)
+      WriteAll(FCharset->ConvertUtf8(RenderText(utf8, true, styled)) + "\r\n");
+    else
+      Buffer(RenderText(utf8, false, false));
   }
 
   void Flush() override {
@@ -45,6 +47,16 @@ public:
   }
 
 private:
+  void Buffer(const std::string &line) {
+    FBuffer += line;
+    FBuffer += "\r\n";
+    while (FBuffer.size() >= BlockSize) {
+      const std::string block = FBuffer.substr(0, BlockSize);
+      FBuffer.erase(0, BlockSize);
+      WriteBlock(block);
+    }
+  }
+
   // A failed block is dropped with whatever else was waiting, so a later
   // report starts on a clean buffer.
   void WriteBlock(const std::string &block) {
