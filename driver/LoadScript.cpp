@@ -21,6 +21,12 @@ void TDriver::LoadScript() {
     return;
   }
   const TSubtitleTrack track = ReadTrack(VideoPath);
+  if (track.Kind == TSubtitleTrack::tkText && Script->ImportSubtitles(track.Document, VideoPath)) {
+    if (Settings.Debug)
+      WriteLogLine("Subtitles: track " + std::to_string(track.Index) + " (" + track.Codec +
+                   ") of " + VideoPath);
+    return;
+  }
   if (track.Kind == TSubtitleTrack::tkBitmap)
     WriteLogLine("The subtitle track of " + VideoPath + " holds pictures (" + track.Codec +
                  "), not text");
