@@ -40,7 +40,8 @@ public:
     Flush();
     // Styles need the console's escape sequence support (Windows 10 on); the
     // console's own mode is given back after the line.
-    const bool sgr = styled && SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    const bool vt = styled && SetConsoleMode(handle, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    const bool sgr = vt && ShowsStyles(handle);
     const std::wstring wide = Widen(RenderText(utf8, true, sgr) + "\r\n");
     DWORD error = 0;
     for (size_t done = 0; done < wide.size() && error == 0;) {
@@ -52,7 +53,7 @@ public:
         error = ERROR_WRITE_FAULT;
       done += wrote;
     }
-    if (sgr) SetConsoleMode(handle, mode);
+    if (vt) SetConsoleMode(handle, mode);
     if (error != 0) Raise(EInOutError(static_cast<int>(error)));
   }
 
@@ -63,6 +64,29 @@ public:
   }
 
 private:
+  // Whether the console turns escape sequences into styles, asked once per
+  // console: a reset is written and the cursor must not have moved. Some
+  // consoles accept the mode and still show the sequence as text (Wine's);
+  // there the probe is wiped out again and lines stay plain.
+  bool ShowsStyles(HANDLE handle) {
+    if (handle == FProbed) return FShowsStyles;
+    FProbed = handle;
+    FShowsStyles = false;
+    CONSOLE_SCREEN_BUFFER_INFO before, after;
+    DWORD wrote = 0;
+    if (!GetConsoleScreenBufferInfo(handle, &before) ||
+        !WriteConsoleW(handle, L"\x1b[0m", 4, &wrote, nullptr) ||
+        !GetConsoleScreenBufferInfo(handle, &after))
+      return false;
+    const COORD from = before.dwCursorPosition, to = after.dwCursorPosition;
+    const long moved = (to.Y - from.Y) * static_cast<long>(before.dwSize.X) + (to.X - from.X);
+    if (moved == 0) return FShowsStyles = true;
+    if (moved > 0)
+      FillConsoleOutputCharacterW(handle, L' ', static_cast<DWORD>(moved), from, &wrote);
+    SetConsoleCursorPosition(handle, from);
+    return false;
+  }
+
   // The current standard output; what was buffered belongs to the stream it
   // was written for, so it goes out first when the handle has changed.
   HANDLE TakeHandle() {
@@ -110,6 +134,8 @@ private:
 
   std::string FBuffer;
   HANDLE FBufferHandle = nullptr;
+  HANDLE FProbed = nullptr;
+  bool FShowsStyles = false;
 };
 
 } // namespace

@@ -135,7 +135,10 @@ CHILD_TEST(Win32FreshConsoleOutput, TextLinesReachTheConsoleAsCharacters) {
     ASSERT_TRUE(ReadConsoleOutputCharacterW(console, cells, 39, COORD{0, row}, &read));
     std::wstring text(cells, read);
     text.erase(text.find_last_not_of(L' ') + 1);
-    EXPECT_TRUE(text == expected[row]) << "row " << row;
+    std::string codes;
+    for (wchar_t c : text)
+      codes += std::to_string(static_cast<unsigned>(c)) + " ";
+    EXPECT_TRUE(text == expected[row]) << "row " << row << ": " << codes;
   }
 }
 
