@@ -90,6 +90,14 @@ TEST_F(VideoAloneTest, TaggedNamesByExtensionThenNameWithoutRegardToCase) {
   EXPECT_TRUE(T.Output.Lines.empty()) << "Debug is off";
 }
 
+TEST_F(VideoAloneTest, WithoutAFileTheVideosTextTrackIsImported) {
+  Track = {TSubtitleTrack::tkText, 2, "subrip", "1\n00:00:01,000 --> 00:00:02,000\nHi\n\n"};
+  EXPECT_EQ(Start({"-scp", "dir/movie.mkv"}), 0);
+  EXPECT_EQ(T.Output.Lines,
+            (std::vector<std::string>{"Subtitles: track 2 (subrip) of dir/movie.mkv", "Hi "}));
+  EXPECT_TRUE(T.Driver.Script->UnicodeText);
+}
+
 TEST_F(VideoAloneTest, NothingFoundSaysWhatWasLookedFor) {
   const std::string looked = "no subtitles for dir/movie.mkv: looked for dir/movie.srt, "
                              "dir/movie.vtt, dir/movie.ass, dir/movie.ssa, dir/movie.sub, "
