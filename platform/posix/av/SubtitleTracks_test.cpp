@@ -1,5 +1,5 @@
-// Subtitle tracks read from videos that ffmpeg makes at test time: SubRip
-// and SubStation in Matroska, mov_text in MP4, and a video without one.
+// Subtitle tracks read from videos that ffmpeg makes at test time: SubRip,
+// WebVTT and SubStation in Matroska, mov_text in MP4, and a video without one.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -19,6 +19,7 @@ protected:
     if (std::system("ffmpeg -version >/dev/null 2>&1") != 0) GTEST_SKIP() << "no ffmpeg";
     Write("a.srt", "1\n00:00:01,000 --> 00:00:02,500\nHello <i>there</i>\nsecond line\n\n"
                    "2\n00:00:03,000 --> 00:00:04,000\nBye\n");
+    Write("a.vtt", "WEBVTT\n\nid1\n00:00:01.000 --> 00:00:02.500 align:start\n<v Anna>Hello\n");
     Write("a.ass", "[Script Info]\nScriptType: v4.00+\n\n[V4+ Styles]\n"
                    "Format: Name, Fontname, Fontsize\nStyle: Default,Arial,20\n\n[Events]\n"
                    "Format: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, "
@@ -57,6 +58,12 @@ TEST_F(SubtitleTracks, MovTextInMp4ComesBackAsSubRip) {
   // The italics become a style record, which is not text.
   EXPECT_EQ(track.Document, "1\n00:00:01,000 --> 00:00:02,500\nHello there\nsecond line\n\n"
                             "2\n00:00:03,000 --> 00:00:04,000\nBye\n\n");
+}
+
+TEST_F(SubtitleTracks, WebVttInMatroskaComesBackAsWebVtt) {
+  const TSubtitleTrack track = ReadSubtitleTrack(Make("w.mkv", "-i a.vtt", "-map 1 -c:s copy"));
+  EXPECT_EQ(track.Kind, TSubtitleTrack::tkText);
+  EXPECT_EQ(track.Document, "WEBVTT\n\n00:00:01.000 --> 00:00:02.500\n<v Anna>Hello\n\n");
 }
 
 TEST_F(SubtitleTracks, FirstTextTrackWinsAndSubStationKeepsItsHeaderAndFields) {
