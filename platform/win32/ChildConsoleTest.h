@@ -3,8 +3,8 @@
 // every test whose suite name begins with Win32FreshConsole.
 #pragma once
 
+#include "platform/win32/WindowsApi.h"
 #include <gtest/gtest.h>
-#include <windows.h>
 
 // The console tests free the process's console and make a new one, which
 // would cut the test binary off from its own output. They therefore run in a

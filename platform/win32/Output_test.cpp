@@ -106,7 +106,7 @@ TEST(Win32Output, FailedWriteRaisesWithTheSystemErrorNumber) {
 TEST(Win32Output, FilesGetTextLinesAsPlainUtf8) {
   TTempFile file;
   TStdoutSwap swap(file.Handle);
-  auto output = CreatePlatformOutput();
+  auto output = CreatePlatformOutput(PlatformCodePages());
   output->WriteTextLine("\x0E"
                         "caf\xC3\xA9\x0F \x11\xE6\x97\xA5\x12 \xFF",
                         true);
@@ -122,7 +122,7 @@ class Win32FreshConsoleOutput : public ::testing::Test {};
 CHILD_TEST(Win32FreshConsoleOutput, TextLinesReachTheConsoleAsCharacters) {
   FreeConsole();
   ASSERT_TRUE(AllocConsole());
-  auto output = CreatePlatformOutput();
+  auto output = CreatePlatformOutput(PlatformCodePages());
   output->WriteTextLine("\x0E"
                         "caf\xC3\xA9\x0F \xD0\x96 \x1B[2J",
                         true);
