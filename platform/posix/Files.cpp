@@ -37,9 +37,16 @@ public:
   }
 
   std::string ReadHead(const std::string &name, size_t limit) override {
+    // Only a regular file: bytes taken from a pipe or a terminal would be
+    // missing when the file is read whole afterwards.
     std::string bytes;
-    const int fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return bytes;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      close(fd);
+      return bytes;
+    }
     bytes.resize(limit);
     size_t got = 0;
     while (got < limit) {

@@ -32,6 +32,12 @@ public:
     HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                               nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) return bytes;
+    // Only a disk file: bytes taken from a pipe or a console would be missing
+    // when the file is read whole afterwards.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+      CloseHandle(file);
+      return bytes;
+    }
     bytes.resize(limit);
     size_t got = 0;
     DWORD n = 0;
