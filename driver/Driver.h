@@ -17,8 +17,8 @@
 #include "platform/Loop.h"
 #include "platform/Output.h"
 #include "platform/Process.h"
-#include "player/PositionPredictor.h"
 #include "platform/SubtitleTracks.h"
+#include "player/PositionPredictor.h"
 #include "player/UntVideoIF.h"
 #include "script/UntCaptel.h"
 
