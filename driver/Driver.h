@@ -61,6 +61,10 @@ public:
   [[noreturn]] void PrintScreenplay();
   [[noreturn]] void FatalError(const std::string &message);
   [[noreturn]] void ShowUsage();
+  void WriteUsageText();
+  // --help and --version: write their text and end the process with 0.
+  [[noreturn]] void ShowHelp();
+  [[noreturn]] void ShowVersion();
   void Finalize();
 
   // Command line.
