@@ -5,7 +5,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <regex>
 #include <sstream>
 
 #include "driver/Options.h"
@@ -13,12 +12,23 @@
 
 namespace {
 
-// The manual page's text with roff's escapes for hyphens and fonts removed.
+// The manual page's text with roff's escapes for hyphens and fonts undone.
 std::string ManualText() {
   std::ifstream in(std::string(CUESTRIP_SOURCE_DIR) + "/docs/cuestrip.1", std::ios::binary);
-  std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  text = std::regex_replace(text, std::regex(R"(\\f[BIRP])"), "");
-  return std::regex_replace(text, std::regex(R"(\\-)"), "-");
+  const std::string roff{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  std::string text;
+  for (size_t at = 0; at < roff.size(); ++at) {
+    const bool escape = roff[at] == '\\' && at + 1 < roff.size();
+    if (escape && roff[at + 1] == '-') {
+      text += '-';
+      ++at;
+    } else if (escape && roff[at + 1] == 'f' && at + 2 < roff.size()) {
+      at += 2; // \fB, \fI, \fR, \fP
+    } else {
+      text += roff[at];
+    }
+  }
+  return text;
 }
 
 // Whether the option as typed (e.g. "-d", "--debug") stands in the text as a
