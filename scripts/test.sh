@@ -80,7 +80,7 @@ if wanted windows; then
 fi
 
 if wanted fuzz; then
-  stage "fuzz build" build build/fuzz fuzz_script -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
+  stage "fuzz build" build build/fuzz cuestrip_fuzzers -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
   stage "fuzz run (${fuzz_seconds}s)" scripts/fuzz.sh build/fuzz "$fuzz_seconds"
 fi
 

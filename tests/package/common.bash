@@ -2,9 +2,9 @@
 # package built with CPack from a build folder. Sourced with the build folder
 # as $1.
 build=$(readlink -f "${1:?usage: $(basename "$0") BUILD-DIR}")
+. "$(dirname "${BASH_SOURCE[0]}")/../e2e/lib.sh" # failures, finish
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-failures=0
 ok() { echo "ok   $1"; }
 fail() { echo "FAIL $1"; failures=$((failures + 1)); }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
@@ -17,10 +17,4 @@ make_package() {
   [ -f "$work/out/$2" ] || { echo "FAIL no $2 among: $(ls "$work/out")" >&2; return 1; }
   ok "package $2" >&2
   echo "$work/out/$2"
-}
-
-# The end of every check: the summary line and the exit status.
-finish() { # finish NAME
-  [ $failures -eq 0 ] && echo "$1: all passed" || echo "$1: $failures failed"
-  [ $failures -eq 0 ]
 }

@@ -4,12 +4,12 @@
 # and every option --help lists is one the program accepts. Needs
 # CUESTRIP_BUILD (the build folder).
 set -uo pipefail
+. "$(dirname "$0")/../lib.sh"
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$CUESTRIP_BUILD/CMakeCache.txt")
 work=$(mktemp -d)
 trap 'cd /; rm -rf "$work"' EXIT
 cd "$work"
-failures=0
 ok() { echo "ok   $1"; }
 fail() { echo "FAIL $1"; failures=$((failures + 1)); }
 
@@ -47,11 +47,10 @@ done < <(tr -d '\r' <help.txt | sed -n 's/^  \(-[^ ]*\( [A-Z]*\)\{0,1\}\), \(--[
 
 # A version that cannot be written is a failure.
 timeout 10 "$exe" --version </dev/null >&-; rc=$?
-[ $rc -eq 1 ] && ok "--version to a closed stdout: exit 1" || fail "--version to a closed stdout: exit $rc"
+check_rc "--version to a closed stdout" 1 $rc
 if [ -w /dev/full ]; then
   timeout 10 "$exe" --version </dev/null >/dev/full; rc=$?
-  [ $rc -eq 1 ] && ok "--version to a full disk: exit 1" || fail "--version to a full disk: exit $rc"
+  check_rc "--version to a full disk" 1 $rc
 fi
 
-[ $failures -eq 0 ] && echo "help: all passed" || echo "help: $failures failed"
-[ $failures -eq 0 ]
+finish help
