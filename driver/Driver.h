@@ -15,6 +15,7 @@
 #include "platform/Files.h"
 #include "platform/Loop.h"
 #include "platform/Output.h"
+#include "platform/PlayerLog.h"
 #include "platform/Process.h"
 #include "player/PositionPredictor.h"
 #include "player/UntVideoIF.h"
@@ -43,6 +44,7 @@ struct TServices {
   ILoop &Loop;
   ICodePages &CodePages;
   IFileSystem &Files;
+  IPlayerLog &PlayerLog;
 };
 
 class TDriver {

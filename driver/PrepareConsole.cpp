@@ -24,6 +24,10 @@ void TDriver::PrepareConsole() {
     WriteLogLine(ok ? okLine : failedPrefix + std::to_string(console.GetLastError()));
   };
 
+  // From here on the player's libraries write into the log, not the console.
+  Services.PlayerLog.Capture([this](const std::string &line) { WriteLogLine(line); },
+                             Settings.Debug);
+
   if (Settings.DetachConsole) {
     console.FreeConsole();
     console.AllocConsole();

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/posix/PosixConsole.h"
+#include "platform/posix/PrivateDescriptor.h"
 #include "platform/posix/TerminalCharset.h"
 
 namespace {
@@ -38,13 +39,19 @@ std::string SizeSequence(TCoord size) {
 
 } // namespace
 
-TPosixConsole::TPosixConsole(int inputFd, int outputFd, ICodePages &codePages)
-    : FInputFd(inputFd), FOutputFd(outputFd), FCodePages(codePages) {
+TPosixConsole::TPosixConsole(int inputFd, int outputFd, ICodePages &codePages, bool ownsDescriptors)
+    : FInputFd(inputFd), FOutputFd(outputFd), FCodePages(codePages),
+      FOwnsDescriptors(ownsDescriptors) {
   FChanges.InputFd = inputFd;
   FChanges.OutputFd = outputFd;
 }
 
-TPosixConsole::~TPosixConsole() { Restore(); }
+TPosixConsole::~TPosixConsole() {
+  Restore();
+  if (!FOwnsDescriptors) return;
+  ClosePrivateCopy(FInputFd, STDIN_FILENO);
+  ClosePrivateCopy(FOutputFd, STDOUT_FILENO);
+}
 
 // The program stays in the terminal it was started from: there is no other
 // console to move to.
@@ -262,6 +269,11 @@ void TPosixConsole::RecordChanges() {
   RecordTerminalChanges(FChanges);
 }
 
+// Keys are read and the terminal is driven through private copies of the
+// terminal's descriptors, taken now, before any player exists: a library
+// that closes or reuses descriptor 0 (mpv's video-output probe does, with
+// no display) cannot take the keys away.
 std::unique_ptr<IConsole> CreatePlatformConsole(ICodePages &codePages) {
-  return std::make_unique<TPosixConsole>(STDIN_FILENO, STDOUT_FILENO, codePages);
+  return std::make_unique<TPosixConsole>(PrivateCopy(STDIN_FILENO), PrivateCopy(STDOUT_FILENO),
+                                         codePages, true);
 }

@@ -15,8 +15,10 @@ public:
   // The largest-window question waits this long for the terminal's answer.
   static constexpr int ReportWaitMs = 100;
 
-  // The console code page is the OEM code page of `codePages`.
-  TPosixConsole(int inputFd, int outputFd, ICodePages &codePages);
+  // The console code page is the OEM code page of `codePages`. With
+  // `ownsDescriptors` the console closes both descriptors when it is
+  // destroyed, after the terminal has been restored through them.
+  TPosixConsole(int inputFd, int outputFd, ICodePages &codePages, bool ownsDescriptors = false);
   ~TPosixConsole() override;
 
   bool FreeConsole() override;
@@ -51,6 +53,7 @@ private:
   int FInputFd;
   int FOutputFd;
   ICodePages &FCodePages;
+  bool FOwnsDescriptors;
   uint32_t FLastError = 0;
   TKeyDecoder FDecoder;
   bool FInputEnded = false;

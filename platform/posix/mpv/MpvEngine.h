@@ -9,6 +9,7 @@
 
 struct mpv_handle;
 struct mpv_event;
+class IPlayerLog;
 class TPosixLoop;
 
 enum class TEngineState { NotReady, Stopped, Playing, Paused };
@@ -25,8 +26,9 @@ public:
   static constexpr double LoadWaitSeconds = 10.0;
 
   // `loop` serves mpv's wake-ups on the main thread; without one (tests), the
-  // events are drained at every call instead.
-  static std::shared_ptr<TMpvEngine> Create(TPosixLoop *loop);
+  // events are drained at every call instead. mpv's warnings and errors go
+  // to `log`, never to the terminal.
+  static std::shared_ptr<TMpvEngine> Create(TPosixLoop *loop, IPlayerLog *log = nullptr);
   ~TMpvEngine();
   TMpvEngine(const TMpvEngine &) = delete;
   TMpvEngine &operator=(const TMpvEngine &) = delete;
@@ -56,7 +58,7 @@ public:
   void DrainEvents();
 
 private:
-  explicit TMpvEngine(TPosixLoop *loop);
+  TMpvEngine(TPosixLoop *loop, IPlayerLog *log);
   static void OnWakeup(void *data);
   void Handle(const mpv_event &event);
   bool AtLastFrame();
@@ -67,6 +69,9 @@ private:
 
   mpv_handle *FHandle = nullptr;
   TPosixLoop *FLoop = nullptr;
+  IPlayerLog *FLog = nullptr;
+  // mpv's latest error message since the load began: why a load failed.
+  std::string FLastError;
   std::atomic<bool> FDrainPosted{false};
   // A frame report waits in the loop; quick frames share it.
   bool FFramePosted = false;
