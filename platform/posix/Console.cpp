@@ -33,6 +33,8 @@ std::string TitleForTerminal(const std::string &title, uint32_t codePage) {
   return clean;
 }
 
+bool SameSize(TCoord a, TCoord b) { return a.X == b.X && a.Y == b.Y; }
+
 std::string SizeSequence(TCoord size) {
   return Csi + "8;" + std::to_string(size.Y) + ";" + std::to_string(size.X) + "t";
 }
@@ -134,6 +136,8 @@ bool TPosixConsole::SetCursorInfo(THandle, uint32_t size, bool visible) {
 
 uint32_t TPosixConsole::GetLastError() { return FLastError; }
 
+std::string TPosixConsole::GetLastErrorText() { return FLastErrorText; }
+
 bool TPosixConsole::PeekInput(THandle, TInputRecord &event, uint32_t &count) {
   count = 0;
   EnterRawMode();
@@ -207,17 +211,35 @@ void TPosixConsole::EnterRawMode() {
   }
 }
 
-// Asks the terminal for a new size (CSI 8 t); the size found at the first
-// request comes back at exit.
+// Asks the terminal for a new size (CSI 8 t) and reads back what it did:
+// success only when the terminal really has the size asked for. The size
+// found before the first change is asked back at exit, and only when
+// something did change.
 bool TPosixConsole::Resize(TCoord size) {
   if (!OutputIsTerminal()) return Fail(ENOTTY);
   if (size.X <= 0 || size.Y <= 0) return Fail(EINVAL);
-  if (!FResized) {
-    if (!ReadWindowSize(FStartSize)) return false;
+  TCoord before;
+  if (!ReadWindowSize(before)) return false;
+  if (!FStartKnown) {
+    FStartSize = before;
+    FStartKnown = true;
+  }
+  if (SameSize(before, size)) return true;
+  if (FRefused && SameSize(*FRefused, size) && SameSize(FKept, before))
+    return FailKept(before, true);
+  if (!Send(SizeSequence(size))) return false;
+  TCoord now = before;
+  auto deadline = TKeyDecoder::TClock::now() + std::chrono::milliseconds(ResizeWaitMs);
+  while (ReadWindowSize(now) && !SameSize(now, size) && TKeyDecoder::TClock::now() < deadline)
+    poll(nullptr, 0, 10);
+  if (!SameSize(now, before)) {
     FResized = true;
     RecordChanges();
   }
-  return Send(SizeSequence(size));
+  if (SameSize(now, size)) return true;
+  FRefused = size;
+  FKept = now;
+  return FailKept(now, SameSize(now, before));
 }
 
 bool TPosixConsole::Send(const std::string &sequence) {
@@ -235,6 +257,15 @@ bool TPosixConsole::Send(const std::string &sequence) {
 
 bool TPosixConsole::Fail(int error) {
   FLastError = static_cast<uint32_t>(error);
+  FLastErrorText.clear();
+  return false;
+}
+
+// The terminal answered a resize with another size than the one asked for.
+bool TPosixConsole::FailKept(TCoord size, bool unchanged) {
+  Fail(EIO);
+  FLastErrorText = std::string(unchanged ? "the terminal kept " : "the terminal made it ") +
+                   std::to_string(size.X) + "x" + std::to_string(size.Y);
   return false;
 }
 
