@@ -7,12 +7,12 @@ void TFakePlayerLog::Capture(TLogLineProc write, bool show) {
   Show = show;
 }
 
-void TFakePlayerLog::Write(const std::string &message) {
-  if (Show && WriteLine) WriteLine(TPlayerLog::Mark + message);
-}
+void TFakePlayerLog::Write(const std::string &message) { Messages.push_back(message); }
 
-void TFakePlayerLog::SetFailureReason(const std::string &) {}
+void TFakePlayerLog::SetFailureReason(const std::string &message) { Reason = message; }
 
 void TFakePlayerLog::Release(bool runFailed) {
   Calls.push_back(runFailed ? "Release(failed)" : "Release(ok)");
+  if (WriteLine && !LastWords.empty()) WriteLine(LastWords);
+  LastWords.clear();
 }

@@ -1,5 +1,5 @@
-// A player log for the driver's tests: records when capture begins and ends,
-// and lets a test speak as the player.
+// A player log for the tests: records when capture begins and ends and what
+// the player said, and can leave last words in the log when released.
 #pragma once
 
 #include <string>
@@ -18,4 +18,9 @@ public:
   std::vector<std::string> Calls;
   TLogLineProc WriteLine;
   bool Show = false;
+  // The player's messages and its failure reason, as given.
+  std::vector<std::string> Messages;
+  std::string Reason;
+  // Written through the capture's line writer when it is released.
+  std::string LastWords;
 };

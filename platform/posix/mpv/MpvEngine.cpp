@@ -95,7 +95,8 @@ void TMpvEngine::Load(const std::string &fileName, bool autoPlay) {
   FLoading = true;
   FFileLoaded = FReady = FStopped = false;
   FLoadError.clear();
-  FLastError.clear();
+  FFirstError.clear();
+  FAwaitingReason = false;
   FPendingSeek.reset();
   SetFlag("pause", !autoPlay);
   const char *args[] = {"loadfile", fileName.c_str(), nullptr};
@@ -116,7 +117,19 @@ void TMpvEngine::RequireFile() {
     mpv_event *event = mpv_wait_event(FHandle, left);
     if (event->event_id != MPV_EVENT_NONE) Handle(*event);
   }
-  if (!FLoadError.empty()) Fail(FLoadError);
+  if (!FLoadError.empty()) {
+    // mpv may say why only after the end of the file: a moment for that.
+    auto until =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(ReasonWaitSeconds);
+    DrainEvents();
+    while (FAwaitingReason && !FShutDown) {
+      double left = std::chrono::duration<double>(until - std::chrono::steady_clock::now()).count();
+      if (left <= 0) break;
+      mpv_event *event = mpv_wait_event(FHandle, left);
+      if (event->event_id != MPV_EVENT_NONE) Handle(*event);
+    }
+    Fail(FLoadError);
+  }
   if (!FReady) Fail(FFileName.empty() ? "No file is open" : "Cannot play " + FFileName);
 }
 
@@ -212,7 +225,8 @@ void TMpvEngine::Handle(const mpv_event &event) {
   switch (event.event_id) {
   case MPV_EVENT_START_FILE:
     FSeekTarget.reset();
-    FLastError.clear();
+    FFirstError.clear();
+    FAwaitingReason = false;
     FLoading = true;
     FFileLoaded = FReady = false;
     FLoadError.clear();
@@ -254,17 +268,21 @@ void TMpvEngine::Handle(const mpv_event &event) {
     std::string text = message->text;
     while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
       text.pop_back();
-    if (message->log_level <= MPV_LOG_LEVEL_ERROR && !text.empty()) FLastError = text;
     if (FLog) FLog->Write(text);
+    if (message->log_level > MPV_LOG_LEVEL_ERROR || text.empty() || !FFirstError.empty()) break;
+    FFirstError = text;
+    if (FAwaitingReason && FLog) FLog->SetFailureReason(text);
+    FAwaitingReason = false;
     break;
   }
   case MPV_EVENT_END_FILE: {
     auto *end = static_cast<mpv_event_end_file *>(event.data);
     if (end && end->reason == MPV_END_FILE_REASON_ERROR) {
       FLoadError = "Cannot play " + FFileName + ": " + mpv_error_string(end->error);
-      // mpv's own words say best why; its error code is the fallback.
+      // mpv's own words say best why; its error code stands in for them.
       if (FLog)
-        FLog->SetFailureReason(FLastError.empty() ? mpv_error_string(end->error) : FLastError);
+        FLog->SetFailureReason(FFirstError.empty() ? mpv_error_string(end->error) : FFirstError);
+      FAwaitingReason = FFirstError.empty();
     }
     FLoading = FFileLoaded = FReady = false;
     break;

@@ -24,6 +24,8 @@ class TMpvEngine : public std::enable_shared_from_this<TMpvEngine> {
 public:
   // How long a call that needs the file waits for a load in progress.
   static constexpr double LoadWaitSeconds = 10.0;
+  // How long a failed load waits for mpv's message saying why.
+  static constexpr double ReasonWaitSeconds = 0.5;
 
   // `loop` serves mpv's wake-ups on the main thread; without one (tests), the
   // events are drained at every call instead. mpv's warnings and errors go
@@ -70,8 +72,11 @@ private:
   mpv_handle *FHandle = nullptr;
   TPosixLoop *FLoop = nullptr;
   IPlayerLog *FLog = nullptr;
-  // mpv's latest error message since the load began: why a load failed.
-  std::string FLastError;
+  // mpv's first error message since the load began: why a load failed. mpv
+  // hands out its log messages after its events, so the reason may come
+  // after the end of the file; until it does, the error code stands in.
+  std::string FFirstError;
+  bool FAwaitingReason = false;
   std::atomic<bool> FDrainPosted{false};
   // A frame report waits in the loop; quick frames share it.
   bool FFramePosted = false;
