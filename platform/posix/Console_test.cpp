@@ -267,6 +267,30 @@ TEST_F(PtyConsole, TypedKeysArePeekedThenRead) {
   EXPECT_EQ(seen, "+q-q+0-0");
 }
 
+// A library closing or reusing descriptor 0 (mpv's video-output probe does,
+// with no display) leaves the keys where they were.
+TEST_F(PtyConsole, KeysSurviveALibraryTakingDescriptorZero) {
+  const int savedInput = dup(STDIN_FILENO);
+  dup2(Slave, STDIN_FILENO);
+  auto console = CreatePlatformConsole();
+  THandle input = console->GetStdHandle(StdInputHandle);
+  const int devNull = open("/dev/null", O_RDONLY);
+  dup2(devNull, STDIN_FILENO);
+  close(devNull);
+  Type("q");
+  std::this_thread::sleep_for(milliseconds(20));
+  TInputRecord event;
+  uint32_t count = 0;
+  const bool peeked = console->PeekInput(input, event, count);
+  console.reset();
+  dup2(savedInput, STDIN_FILENO);
+  close(savedInput);
+  EXPECT_GT(input, 2) << "a private descriptor above the standard three";
+  ASSERT_TRUE(peeked);
+  ASSERT_EQ(count, 1u);
+  EXPECT_EQ(event.AsciiChar, 'q');
+}
+
 TEST(PosixConsole, NothingIsChangedWhenOutputIsNotATerminal) {
   int fds[2];
   ASSERT_EQ(pipe(fds), 0);
