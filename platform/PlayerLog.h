@@ -53,6 +53,8 @@ public:
   void Feed(const char *bytes, size_t count);
 
 protected:
+  // Lines from now on are dropped (the writer may be gone).
+  void ForgetWriter() { FWrite = nullptr; }
   virtual void BeginCapture() {}
   // Gives the descriptors back, then reads what was still waiting.
   virtual void EndCapture() {}

@@ -22,7 +22,11 @@ constexpr size_t ReadPerTurn = 64 * 1024;
 class TPosixPlayerLog : public TPlayerLog {
 public:
   explicit TPosixPlayerLog(ILoop &loop) : TPlayerLog(loop), FLoop(AsPosixLoop(loop)) {}
-  ~TPosixPlayerLog() override { Release(false); }
+  // The descriptors always come back; the log writer may be gone by now.
+  ~TPosixPlayerLog() override {
+    ForgetWriter();
+    Release(false);
+  }
 
 protected:
   // Both ends do not block: a library that writes more than the pipe holds
