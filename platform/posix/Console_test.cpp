@@ -272,7 +272,7 @@ TEST_F(PtyConsole, TypedKeysArePeekedThenRead) {
 TEST_F(PtyConsole, KeysSurviveALibraryTakingDescriptorZero) {
   const int savedInput = dup(STDIN_FILENO);
   dup2(Slave, STDIN_FILENO);
-  auto console = CreatePlatformConsole();
+  auto console = CreatePlatformConsole(CodePages);
   THandle input = console->GetStdHandle(StdInputHandle);
   const int devNull = open("/dev/null", O_RDONLY);
   dup2(devNull, STDIN_FILENO);

@@ -95,7 +95,7 @@ TEST(PosixOutput, LinesStayWhereTheyWentWhenALibraryMovesDescriptorOne) {
   ASSERT_GE(fd, 0);
   {
     TStdoutRedirect redirect(fd);
-    auto output = CreatePlatformOutput();
+    auto output = CreatePlatformOutput(PlatformCodePages());
     const int devNull = open("/dev/null", O_WRONLY);
     dup2(devNull, STDOUT_FILENO);
     close(devNull);
