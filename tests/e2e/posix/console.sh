@@ -8,17 +8,16 @@
 # Needs CUESTRIP_BUILD (the build folder). Every wait is bounded.
 set -uo pipefail
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
+. "$(dirname "$0")/../lib.sh"
 root=$(cd "$(dirname "$0")/../../.." && pwd)
 work=$(mktemp -d)
 sock="cuestrip-console-$$" # a tmux server of its own
 session=console
 trap 'tmux -L "$sock" kill-server 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
-failures=0
-
-pass() { echo "ok   $1"; }
-fail() { echo "FAIL $1"; failures=$((failures + 1)); }
-check() { if eval "$2"; then pass "$1"; else fail "$1"; fi; } # check NAME CONDITION
+# A session that outlives the others, so the server never shuts down between
+# runs (a new session racing a server on its way out fails).
+tmux -L "$sock" new-session -d -s keep -x 20 -y 5 'sleep 3600'
 
 ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=20 \
   -f lavfi -i sine=frequency=440:duration=20 \
@@ -69,7 +68,7 @@ start() {
 }
 quit_with() { # quit_with NAME CODE: q, then the exit code
   tmux -L "$sock" send-keys -t "$session" q
-  check "$1: 'q' quits with $2" "wait_for 'PROGRAM ENDED' 10 && [ \"\$(cat exit.code)\" = EXIT=$2 ]"
+  check_that "$1: 'q' quits with $2" "wait_for 'PROGRAM ENDED' 10 && [ \"\$(cat exit.code)\" = EXIT=$2 ]"
 }
 # Lines on screen that the program did not write: anything but its Debug
 # lines, marked player lines, the script's subtitles and the pane's own end.
@@ -82,10 +81,10 @@ noisy=("MPV_HOME=$work/noisy" "ALSA_CONFIG_PATH=$work/broken-alsa.conf")
 # --- Debug off: nothing but the subtitles -----------------------------------
 start "${noisy[@]}" -- -nd script.txt video.mp4
 if wait_for "S3 three" 15; then
-  check "Debug off: no line the program did not write ($(foreign_lines | head -n 1))" \
+  check_that "Debug off: no line the program did not write ($(foreign_lines | head -n 1))" \
     '[ -z "$(foreign_lines)" ]'
-  check "Debug off: no player lines either" '[ "$(count "^mpv: ")" = 0 ]'
-  check "Debug off: only the subtitles" '[ "$(screen | grep -vc -e "^$" -e "^S[0-9]" -e "^Wide: ")" = 0 ]'
+  check_that "Debug off: no player lines either" '[ "$(count "^mpv: ")" = 0 ]'
+  check_that "Debug off: only the subtitles" '[ "$(screen | grep -vc -e "^$" -e "^S[0-9]" -e "^Wide: ")" = 0 ]'
   quit_with "Debug off" 0
 else
   fail "Debug off: S3 never showed"; screen | tail -n 15
@@ -94,12 +93,12 @@ fi
 # --- Debug on: the library's lines as marked log lines ------------------------
 start "${noisy[@]}" -- script.txt video.mp4
 if wait_for "S3 three" 15; then
-  check "Debug on: ALSA's lines marked as the player's" '[ "$(count "^mpv: ALSA lib")" -ge 1 ]'
-  check "Debug on: no unmarked library line ($(foreign_lines | head -n 1))" '[ -z "$(foreign_lines)" ]'
+  check_that "Debug on: ALSA's lines marked as the player's" '[ "$(count "^mpv: ALSA lib")" -ge 1 ]'
+  check_that "Debug on: no unmarked library line ($(foreign_lines | head -n 1))" '[ -z "$(foreign_lines)" ]'
   # tmux ignores CSI 8 t: the Debug lines say so, the layout takes 100 columns.
-  check "resize ignored: the honest Debug line" \
+  check_that "resize ignored: the honest Debug line" \
     '[ "$(count "^Resize failed: the terminal kept 100x30$")" = 1 ]'
-  check "resize ignored: laid out at the real width" '[ "$(count "^$wide")" = 1 ]'
+  check_that "resize ignored: laid out at the real width" '[ "$(count "^$wide")" = 1 ]'
   quit_with "Debug on" 0
 else
   fail "Debug on: S3 never showed"; screen | tail -n 15
@@ -113,10 +112,10 @@ if wait_for "S1 one" 15; then
   sleep 1.5 # past the video-output probe
   tmux -L "$sock" send-keys -t "$session" ' '
   sleep 4.5 # S3 is due 6 s into the video
-  check "default mpv: space pauses" '[ "$(count "S3 three")" = 0 ]'
+  check_that "default mpv: space pauses" '[ "$(count "S3 three")" = 0 ]'
   tmux -L "$sock" send-keys -t "$session" ' '
-  check "default mpv: space plays again" 'wait_for "S3 three" 8'
-  check "default mpv: no line the program did not write ($(foreign_lines | head -n 1))" \
+  check_that "default mpv: space plays again" 'wait_for "S3 three" 8'
+  check_that "default mpv: no line the program did not write ($(foreign_lines | head -n 1))" \
     '[ -z "$(foreign_lines)" ]'
   quit_with "default mpv" 0
 else
@@ -135,19 +134,19 @@ sleep 8
 unknown=$(screen | sed 's/ *$//' | grep -v -e '^$' -e '^mpv: ' -e '^OK$' -e '^Repos ' \
   -e '^Resize ' -e '^Code page is ' | tr -s ' ' | sed 's/^ //' |
   while IFS= read -r line; do grep -qF -- "$line" demo.text || echo "$line"; done)
-check "demo: every line on screen is the program's ($(echo "$unknown" | head -n 1))" '[ -z "$unknown" ]'
-check "demo: some subtitles shown" '[ "$(screen | grep -c -e "^Anna:" -e "^Conductor:" -e "^Bob:" )" -ge 1 ]'
+check_that "demo: every line on screen is the program's ($(echo "$unknown" | head -n 1))" '[ -z "$unknown" ]'
+check_that "demo: some subtitles shown" '[ "$(screen | grep -c -e "^Anna:" -e "^Conductor:" -e "^Bob:" )" -ge 1 ]'
 quit_with "demo" 0
 
 # --- A failed load ends the run: mpv's reason, then the report ----------------
 start "${noisy[@]}" -- -nd -p MCI script.txt garbage.mp4
 if wait_for "PROGRAM ENDED" 15; then
-  check "failed load: mpv's reason although Debug is off" \
+  check_that "failed load: mpv's reason although Debug is off" \
     '[ "$(count "^mpv: Failed to recognize file format.$")" = 1 ]'
-  check "failed load: then the report" \
+  check_that "failed load: then the report" \
     'screen | grep -A1 "^mpv: Failed to recognize" | grep -q "^Exception EOleException in module cuestrip"'
-  check "failed load: exit 1" '[ "$(cat exit.code)" = EXIT=1 ]'
-  check "failed load: no line the program did not write ($(foreign_lines | head -n 1))" \
+  check_that "failed load: exit 1" '[ "$(cat exit.code)" = EXIT=1 ]'
+  check_that "failed load: no line the program did not write ($(foreign_lines | head -n 1))" \
     '[ -z "$(foreign_lines | grep -v -e "^Exception EOleException" -e "^Cannot play ")" ]'
 else
   fail "failed load: the run did not end"; screen | tail -n 15
@@ -155,8 +154,7 @@ fi
 
 # --- Standard error closed at start ------------------------------------------------
 start "${noisy[@]}" -- -nd script.txt video.mp4 '2>&-'
-check "stderr closed at start: subtitles show" 'wait_for "S1 one" 15'
+check_that "stderr closed at start: subtitles show" 'wait_for "S1 one" 15'
 quit_with "stderr closed at start" 0
 
-[ $failures -eq 0 ] && echo "console: all passed" || echo "console: $failures failed"
-[ $failures -eq 0 ]
+finish console
