@@ -2,13 +2,15 @@
 // by the player, cleaned, marked and let through a few a second.
 #include "platform/PlayerLog.h"
 
+#include <algorithm>
+
 #include "platform/Loop.h"
 
 std::string PlayerLogLine(const std::string &text) {
   std::string line = TPlayerLog::Mark;
+  const size_t start = line.size();
   for (char c : text) {
-    if (line.size() - std::char_traits<char>::length(TPlayerLog::Mark) >= TPlayerLog::MaxLineLength)
-      break;
+    if (line.size() - start >= TPlayerLog::MaxLineLength) break;
     const unsigned char byte = static_cast<unsigned char>(c);
     if (byte == '\t')
       line += ' ';
