@@ -76,6 +76,10 @@ public:
   uint16_t Count = 0;
   TText Texts[TableSlots];
   TLogProc LogProc;
+  // True when the table holds UTF-8 text from an imported subtitle format,
+  // with the style markers of script/TextStyle.h; native scripts leave it
+  // false and their bytes are shown as they are.
+  bool UnicodeText = false;
 
   // Subtitle entries the table has room for; the end marker takes one more.
   static constexpr int MaxEntries = TableSlots - 2;
