@@ -52,6 +52,8 @@ const TOption Options[] = {
     {"dl", "-delay", okDelay, nullptr, false, "S", "subtitles S seconds later (negative: earlier)"},
     {"sf", "-sub-fps", okSubFps, nullptr, false, "FPS",
      "the script was timed for FPS frames a second"},
+    {"sc", "-sub-codepage", okSubCodePage, nullptr, false, "X",
+     "code page of a subtitle file that is not UTF-8 (1250, cp1250, iso-8859-2)"},
     {"h", "-help", okHelp, nullptr, false, nullptr, "print this help and exit"},
     {"V", "-version", okVersion, nullptr, false, nullptr, "print the version and exit"},
 };
@@ -131,6 +133,7 @@ void TDriver::ParseCommandLine() {
       else
         WriteLogLine("Ignoring invalid sub-fps: " + value);
       break;
+    case okSubCodePage: Settings.SubCodePage = value; break;
     }
   }
   if (!haveScript) ShowUsage();

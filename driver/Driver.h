@@ -32,6 +32,9 @@ struct TSettings {
   std::string MCIDeviceType;
   // Subtitles only at the ticks, without the wake between them.
   bool TickOnly = false;
+  // "--sub-codepage": the code page of subtitle files in no declared
+  // encoding that are not UTF-8; empty to guess.
+  std::string SubCodePage;
 };
 
 struct TPlayerControl;

@@ -13,6 +13,7 @@ enum TOptionKind {
   okDeviceType,
   okDelay,
   okSubFps,
+  okSubCodePage,
   okIgnored,
   okHelp,
   okVersion

@@ -9,7 +9,10 @@ void TDriver::Startup() {
   ParseCommandLine();
   Script = std::make_unique<TCaptel>([this](const std::string &message) { WriteLogLine(message); },
                                      Services.CodePages, Services.Files);
+  Script->SubtitleCodePage = Settings.SubCodePage;
   Script->LoadFromFile(ScriptPath);
+  // An empty table would make a silent run; standard output stays as it is.
+  if (Script->Count <= 1) Services.Process.WriteErrorLine("No subtitles found in " + ScriptPath);
   // The command line's video file wins; the script is asked only without one.
   if (VideoPath.empty()) Script->FindVideoFile(VideoPath);
   if (VideoPath.empty()) FatalError("video file not specified");

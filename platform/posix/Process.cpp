@@ -70,6 +70,16 @@ public:
 
   bool SlashIsOption() override { return false; }
 
+  void WriteErrorLine(const std::string &line) override {
+    const std::string text = line + "\n";
+    for (size_t done = 0; done < text.size();) {
+      const ssize_t wrote = write(STDERR_FILENO, text.data() + done, text.size() - done);
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote <= 0) return;
+      done += static_cast<size_t>(wrote);
+    }
+  }
+
 private:
   int FInput;
   std::vector<std::string> FArguments;

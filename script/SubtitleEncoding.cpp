@@ -1,0 +1,58 @@
+// Byte-order marks, and the choice of encoding for text without one.
+#include "script/SubtitleEncoding.h"
+
+#include "platform/Charsets.h"
+#include "script/Utf8Text.h"
+
+namespace {
+
+bool StartsWith(std::string_view bytes, std::string_view prefix) {
+  return bytes.substr(0, prefix.size()) == prefix;
+}
+
+void Say(const TLogProc &log, const std::string &message) {
+  if (log) log(message);
+}
+
+} // namespace
+
+TMarkedText ReadByteOrderMark(std::string_view bytes) {
+  TMarkedText marked;
+  if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+    marked.Mark = TByteOrderMark::Utf8;
+    marked.Text = RepairUtf8(bytes.substr(3), marked.Replaced);
+  } else if (StartsWith(bytes, "\xFF\xFE")) {
+    marked.Mark = TByteOrderMark::Utf16LE;
+    marked.Text = Utf16ToUtf8(bytes.substr(2), false, marked.Replaced);
+  } else if (StartsWith(bytes, "\xFE\xFF")) {
+    marked.Mark = TByteOrderMark::Utf16BE;
+    marked.Text = Utf16ToUtf8(bytes.substr(2), true, marked.Replaced);
+  }
+  return marked;
+}
+
+std::string DecodeUnmarkedText(std::string_view bytes, const std::string &codePage,
+                               uint32_t ansiCodePage, const TLogProc &log) {
+  const TUtf8Census census = CountUtf8(bytes);
+  if (census.Invalid == 0) return std::string(bytes);
+
+  std::string text;
+  if (!codePage.empty()) {
+    if (DecodeCodePage(bytes, codePage, text)) return text;
+    Say(log, "Unknown code page: " + codePage);
+  }
+  // A few stray bytes in text that is otherwise UTF-8 are damage, not a
+  // different code page: decoding it all as one would garble every letter.
+  if (census.Multibyte > census.Invalid) {
+    size_t replaced = 0;
+    text = RepairUtf8(bytes, replaced);
+    Say(log, "Invalid UTF-8 replaced: " + std::to_string(replaced));
+    return text;
+  }
+  const std::string guess = GuessCharset(bytes);
+  if (!guess.empty() && DecodeCodePage(bytes, guess, text)) return text;
+  if (DecodeCodePage(bytes, std::to_string(ansiCodePage), text)) return text;
+  // No converter at all: keep what reads as UTF-8 and mark the rest.
+  size_t replaced = 0;
+  return RepairUtf8(bytes, replaced);
+}

@@ -1,0 +1,49 @@
+// The line reader and text helpers of the subtitle readers.
+#include "script/TextLines.h"
+
+bool TTextLines::Next(std::string_view &line) {
+  if (FPos >= FText.size()) return false;
+  size_t end = FText.find_first_of("\r\n", FPos);
+  if (end == std::string_view::npos) end = FText.size();
+  line = FText.substr(FPos, end - FPos);
+  FPos = end;
+  if (FPos < FText.size() && FText[FPos++] == '\r' && FPos < FText.size() && FText[FPos] == '\n')
+    ++FPos;
+  ++FNumber;
+  return true;
+}
+
+std::string_view TrimBlanks(std::string_view text) {
+  size_t first = 0, last = text.size();
+  while (first < last && static_cast<unsigned char>(text[first]) <= 0x20)
+    ++first;
+  while (last > first && static_cast<unsigned char>(text[last - 1]) <= 0x20)
+    --last;
+  return text.substr(first, last - first);
+}
+
+bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
+  if (text.size() < prefix.size()) return false;
+  for (size_t i = 0; i < prefix.size(); ++i) {
+    char a = text[i], b = prefix[i];
+    if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+    if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+    if (a != b) return false;
+  }
+  return true;
+}
+
+bool IsDigits(std::string_view text) {
+  if (text.empty()) return false;
+  for (char c : text)
+    if (c < '0' || c > '9') return false;
+  return true;
+}
+
+bool ReadDigits(std::string_view text, uint32_t &value) {
+  if (!IsDigits(text) || text.size() > 9) return false;
+  value = 0;
+  for (char c : text)
+    value = value * 10 + static_cast<uint32_t>(c - '0');
+  return true;
+}
