@@ -248,7 +248,10 @@ std::vector<std::string> ReadMicroDvdText(std::string_view text) {
     std::string line;
     if (italic || cueItalic) line += TextStyle::ItalicOn;
     if (bold || cueBold) line += TextStyle::BoldOn;
-    lines.push_back(line + body);
+    line += body;
+    line += TextStyle::ItalicOff;
+    line += TextStyle::BoldOff;
+    lines.push_back(std::move(line));
     if (bar == std::string_view::npos) break;
     start = bar + 1;
   }

@@ -1,6 +1,8 @@
 // Byte-order marks, and the choice of encoding for text without one.
 #include "script/SubtitleEncoding.h"
 
+#include <algorithm>
+
 #include "platform/Charsets.h"
 #include "script/Utf8Text.h"
 
@@ -12,6 +14,27 @@ bool StartsWith(std::string_view bytes, std::string_view prefix) {
 
 void Say(const TLogProc &log, const std::string &message) {
   if (log) log(message);
+}
+
+// Bytes 0x80 to 0x9F are control characters in the ISO-8859 code pages and
+// never occur in real text, but are letters and punctuation in the Windows
+// code pages that extend them. A guess of ISO-8859-n for text that has them
+// is therefore the Windows code page, as web browsers take it.
+std::string WindowsCodePageFor(const std::string &guess, std::string_view bytes) {
+  const bool hasC1 = std::any_of(bytes.begin(), bytes.end(), [](char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 0x80 && byte <= 0x9F;
+  });
+  if (!hasC1) return guess;
+  switch (CodePageNumber(guess)) {
+  case 28591:
+  case 28605: return "1252";
+  case 28592: return "1250";
+  case 28597: return "1253";
+  case 28599: return "1254";
+  case 28603: return "1257";
+  default: return guess;
+  }
 }
 
 } // namespace
@@ -49,7 +72,7 @@ std::string DecodeUnmarkedText(std::string_view bytes, const std::string &codePa
     Say(log, "Invalid UTF-8 replaced: " + std::to_string(replaced));
     return text;
   }
-  const std::string guess = GuessCharset(bytes);
+  const std::string guess = WindowsCodePageFor(GuessCharset(bytes), bytes);
   if (!guess.empty() && DecodeCodePage(bytes, guess, text)) return text;
   if (DecodeCodePage(bytes, std::to_string(ansiCodePage), text)) return text;
   // No converter at all: keep what reads as UTF-8 and mark the rest.
