@@ -69,16 +69,19 @@ inline std::string RunSubtitles(const uint8_t *data, size_t size) {
                                  TSubtitleFormat::SubStation, TSubtitleFormat::MicroDvd}) {
     TCueList cues;
     ReadSubtitles(format, text, cues);
+    size_t lines = 0;
     for (const TCue &cue : cues.Cues) {
-      if (cue.Lines.empty()) return "a cue without lines";
-      for (const TCueLine &line : cue.Lines) {
-        if (line.Text.empty()) return "an empty line";
-        std::string fault = TextFault(line.Text);
-        if (fault.empty()) fault = TextFault(line.Speaker);
-        if (fault.empty() && line.Speaker.find_first_of("\t\x0E\x0F\x11\x12") != std::string::npos)
-          fault = "a speaker with a TAB or a marker";
-        if (!fault.empty()) return fault;
-      }
+      if (cue.LineCount == 0 || cue.FirstLine != lines) return "cues and lines do not match";
+      lines += cue.LineCount;
+    }
+    if (lines != cues.Lines.size()) return "lines outside any cue";
+    for (const TCueLine &line : cues.Lines) {
+      if (line.Text.empty()) return "an empty line";
+      std::string fault = TextFault(line.Text);
+      if (fault.empty()) fault = TextFault(line.Speaker);
+      if (fault.empty() && line.Speaker.find_first_of("\t\x0E\x0F\x11\x12") != std::string::npos)
+        fault = "a speaker with a TAB or a marker";
+      if (!fault.empty()) return fault;
     }
   }
   return "";

@@ -31,6 +31,22 @@ size_t ClosingIndex(std::string_view text, size_t open, char closing) {
   return end != std::string_view::npos && text[end] == closing ? end : std::string_view::npos;
 }
 
+// "&" and the longest entity name with its ";".
+constexpr size_t MaxEntityLength = 12;
+
+// Bytes that are text whatever surrounds them: copied in runs.
+bool IsPlain(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return byte > 0x20 && byte != 0x7F && c != '<' && c != '{' && c != '&' && c != '\\' && c != '|' &&
+         c != '/';
+}
+
+size_t PlainRunEnd(std::string_view text, size_t i) {
+  while (i < text.size() && (IsPlain(text[i]) || text[i] == ' '))
+    ++i;
+  return i;
+}
+
 bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
@@ -146,6 +162,43 @@ void SwitchStyle(std::string &out, bool &shown, bool wanted, bool to, char marke
   }
 }
 
+// Before a character is shown: styles end before the blanks in front of it
+// and begin after them, so no marker wraps a blank alone.
+void ShowRun(std::string &out, bool italic, bool bold, bool &shownItalic, bool &shownBold,
+             size_t &pendingSpaces) {
+  SwitchStyle(out, shownItalic, italic, false, TextStyle::ItalicOff);
+  SwitchStyle(out, shownBold, bold, false, TextStyle::BoldOff);
+  out.append(pendingSpaces, ' ');
+  pendingSpaces = 0;
+  SwitchStyle(out, shownItalic, italic, true, TextStyle::ItalicOn);
+  SwitchStyle(out, shownBold, bold, true, TextStyle::BoldOn);
+}
+
+// U+0080 to U+009F, in UTF-8 0xC2 and a byte from 0x80 to 0x9F.
+bool IsC1Control(std::string_view text, size_t i) {
+  return static_cast<unsigned char>(text[i]) == 0xC2 && i + 1 < text.size() &&
+         static_cast<unsigned char>(text[i + 1]) >= 0x80 &&
+         static_cast<unsigned char>(text[i + 1]) < 0xA0;
+}
+
+// True when a line needs no finishing: no control bytes or markers, no
+// blanks at either end, not empty.
+bool IsFinished(std::string_view text) {
+  if (text.empty() || text.front() == ' ' || text.back() == ' ') return false;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const auto byte = static_cast<unsigned char>(text[i]);
+    if (byte < 0x20 || byte == 0x7F || IsC1Control(text, i)) return false;
+  }
+  return true;
+}
+
+std::string CleanSpeaker(std::string_view speaker) {
+  std::string clean;
+  for (char c : speaker)
+    AppendTextByte(clean, TextStyle::IsMarker(c) ? ' ' : c);
+  return std::string(TrimBlanks(clean));
+}
+
 } // namespace
 
 std::string ReadTaggedLine(std::string_view line, TTagState &state, std::string &speaker) {
@@ -169,14 +222,21 @@ std::string ReadTaggedLine(std::string_view line, TTagState &state, std::string 
         continue;
       }
     } else if (c == '&' && state.WebVtt) {
-      const size_t semicolon = line.find(';', i);
-      if (semicolon != std::string_view::npos && semicolon - i <= 10) {
-        if (uint32_t character = EntityCharacter(line.substr(i + 1, semicolon - i - 1))) {
+      // Entities are short: the search for their ";" is too, so a line of
+      // "&" stays linear.
+      const size_t semicolon = line.substr(i, MaxEntityLength).find(';');
+      if (semicolon != std::string_view::npos) {
+        if (uint32_t character = EntityCharacter(line.substr(i + 1, semicolon - 1))) {
           if (state.RubyText == 0) AppendUtf8(out, character);
-          i = semicolon;
+          i += semicolon;
           continue;
         }
       }
+    } else if (IsPlain(c)) {
+      const size_t end = PlainRunEnd(line, i);
+      if (state.RubyText == 0) out.append(line, i, end - i);
+      i = end - 1;
+      continue;
     }
     if (state.RubyText == 0) AppendTextByte(out, c);
   }
@@ -258,11 +318,20 @@ std::vector<std::string> ReadMicroDvdText(std::string_view text) {
   return lines;
 }
 
-std::vector<TCueLine> FinishCueLines(const std::vector<TCueLine> &lines) {
-  std::vector<TCueLine> finished;
+void FinishCueLines(std::vector<TCueLine> &lines, size_t first) {
+  size_t kept = first;
   bool italic = false, bold = false; // wanted, carried from line to line
-  for (const TCueLine &raw : lines) {
+  for (size_t index = first; index < lines.size(); ++index) {
+    TCueLine &raw = lines[index];
+    if (!raw.Speaker.empty()) raw.Speaker = CleanSpeaker(raw.Speaker);
+    // Most lines are plain text already: kept as they are.
+    if (!italic && !bold && IsFinished(raw.Text)) {
+      if (kept != index) lines[kept] = std::move(raw);
+      ++kept;
+      continue;
+    }
     std::string out;
+    out.reserve(raw.Text.size() + 4);
     bool shownItalic = false, shownBold = false;
     size_t pendingSpaces = 0;
     const std::string &text = raw.Text;
@@ -275,33 +344,33 @@ std::vector<TCueLine> FinishCueLines(const std::vector<TCueLine> &lines) {
         bold = c == TextStyle::BoldOn;
       } else if (c == ' ' || c == '\t') {
         pendingSpaces += !out.empty();
-      } else if (byte < 0x20 || byte == 0x7F) {
-        // other control bytes are dropped
-      } else if (byte == 0xC2 && i + 1 < text.size() &&
-                 static_cast<unsigned char>(text[i + 1]) < 0xA0 &&
-                 static_cast<unsigned char>(text[i + 1]) >= 0x80) {
-        ++i; // a C1 control character (U+0080 to U+009F)
+      } else if (byte < 0x20 || byte == 0x7F || IsC1Control(text, i)) {
+        i += byte >= 0x80; // control characters are dropped
       } else {
-        // Styles end before the blanks in front of a character and begin
-        // after them, so no marker wraps a blank alone.
-        SwitchStyle(out, shownItalic, italic, false, TextStyle::ItalicOff);
-        SwitchStyle(out, shownBold, bold, false, TextStyle::BoldOff);
-        out.append(pendingSpaces, ' ');
-        pendingSpaces = 0;
-        SwitchStyle(out, shownItalic, italic, true, TextStyle::ItalicOn);
-        SwitchStyle(out, shownBold, bold, true, TextStyle::BoldOn);
-        out += c;
+        // A run up to the next blank or control byte: styles and blanks are
+        // settled once for all of it.
+        size_t end = i + 1;
+        while (end < text.size() && static_cast<unsigned char>(text[end]) > 0x20 &&
+               text[end] != 0x7F && !IsC1Control(text, end))
+          ++end;
+        ShowRun(out, italic, bold, shownItalic, shownBold, pendingSpaces);
+        out.append(text, i, end - i);
+        i = end - 1;
       }
     }
     if (out.empty()) continue;
     if (shownBold) out += TextStyle::BoldOff;
     if (shownItalic) out += TextStyle::ItalicOff;
-    TCueLine line;
-    for (char c : raw.Speaker)
-      AppendTextByte(line.Speaker, TextStyle::IsMarker(c) ? ' ' : c);
-    line.Speaker = std::string(TrimBlanks(line.Speaker));
-    line.Text = std::move(out);
-    finished.push_back(std::move(line));
+    raw.Text = std::move(out);
+    if (kept != index) lines[kept] = std::move(raw);
+    ++kept;
   }
-  return finished;
+  lines.resize(kept);
+}
+
+void TCueList::EndCue(uint32_t start, size_t firstLine) {
+  FinishCueLines(Lines, firstLine);
+  if (Lines.size() > firstLine)
+    Cues.push_back(
+        {start, static_cast<uint32_t>(firstLine), static_cast<uint32_t>(Lines.size() - firstLine)});
 }

@@ -31,7 +31,8 @@ std::vector<std::string> ReadOverrideText(std::string_view text, bool newlineBre
 // begins a line makes it italic.
 std::vector<std::string> ReadMicroDvdText(std::string_view text);
 
-// The cue's lines made fit to show: styles closed at the end of each line and
-// opened again at the start of the next, control characters dropped (a TAB
-// becomes a space), blanks trimmed, and lines left empty dropped.
-std::vector<TCueLine> FinishCueLines(const std::vector<TCueLine> &lines);
+// A cue's lines, lines[first] onwards, made fit to show: styles closed at the
+// end of each line and opened again at the start of the next, control
+// characters dropped (a TAB becomes a space), blanks trimmed, and lines left
+// empty removed.
+void FinishCueLines(std::vector<TCueLine> &lines, size_t first);

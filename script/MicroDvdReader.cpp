@@ -59,12 +59,9 @@ void ReadMicroDvd(std::string_view text, TCueList &cues) {
     const bool rateLine = first && start == 1 && end == 1 && ReadFrameRate(line, cues.FrameRate);
     first = false;
     if (rateLine) continue;
-    std::vector<TCueLine> raw;
+    const size_t first = cues.Lines.size();
     for (std::string &part : ReadMicroDvdText(line))
-      raw.push_back({std::string(), std::move(part)});
-    TCue cue;
-    cue.Start = start;
-    cue.Lines = FinishCueLines(raw);
-    if (!cue.Lines.empty()) cues.Cues.push_back(std::move(cue));
+      cues.Lines.push_back({std::string(), std::move(part)});
+    cues.EndCue(start, first);
   }
 }

@@ -88,13 +88,10 @@ private:
     }
     const std::string speaker =
         FNameField < fields.size() ? std::string(TrimBlanks(fields[FNameField])) : std::string();
-    std::vector<TCueLine> raw;
+    const size_t first = FCues.Lines.size();
     for (std::string &text : ReadOverrideText(fields[FTextField], FNewlineBreaks))
-      raw.push_back({speaker, std::move(text)});
-    TCue cue;
-    cue.Start = start;
-    cue.Lines = FinishCueLines(raw);
-    if (!cue.Lines.empty()) FCues.Cues.push_back(std::move(cue));
+      FCues.Lines.push_back({speaker, std::move(text)});
+    FCues.EndCue(start, first);
   }
 
   TCueList &FCues;

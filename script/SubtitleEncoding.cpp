@@ -54,14 +54,13 @@ TMarkedText ReadByteOrderMark(std::string_view bytes) {
   return marked;
 }
 
-std::string DecodeUnmarkedText(std::string_view bytes, const std::string &codePage,
-                               uint32_t ansiCodePage, const TLogProc &log) {
+bool DecodeUnmarkedText(std::string_view bytes, const std::string &codePage, uint32_t ansiCodePage,
+                        const TLogProc &log, std::string &text) {
   const TUtf8Census census = CountUtf8(bytes);
-  if (census.Invalid == 0) return std::string(bytes);
+  if (census.Invalid == 0) return false;
 
-  std::string text;
   if (!codePage.empty()) {
-    if (DecodeCodePage(bytes, codePage, text)) return text;
+    if (DecodeCodePage(bytes, codePage, text)) return true;
     Say(log, "Unknown code page: " + codePage);
   }
   // A few stray bytes in text that is otherwise UTF-8 are damage, not a
@@ -70,12 +69,13 @@ std::string DecodeUnmarkedText(std::string_view bytes, const std::string &codePa
     size_t replaced = 0;
     text = RepairUtf8(bytes, replaced);
     Say(log, "Invalid UTF-8 replaced: " + std::to_string(replaced));
-    return text;
+    return true;
   }
   const std::string guess = WindowsCodePageFor(GuessCharset(bytes), bytes);
-  if (!guess.empty() && DecodeCodePage(bytes, guess, text)) return text;
-  if (DecodeCodePage(bytes, std::to_string(ansiCodePage), text)) return text;
+  if (!guess.empty() && DecodeCodePage(bytes, guess, text)) return true;
+  if (DecodeCodePage(bytes, std::to_string(ansiCodePage), text)) return true;
   // No converter at all: keep what reads as UTF-8 and mark the rest.
   size_t replaced = 0;
-  return RepairUtf8(bytes, replaced);
+  text = RepairUtf8(bytes, replaced);
+  return true;
 }

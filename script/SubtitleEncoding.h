@@ -20,10 +20,11 @@ struct TMarkedText {
 };
 TMarkedText ReadByteOrderMark(std::string_view bytes);
 
-// The UTF-8 text of bytes without a byte-order mark: valid UTF-8 as it is;
-// else the code page `codePage` when given and known; else UTF-8 with its
-// bad bytes replaced when it is mostly UTF-8; else the code page a detector
-// guesses; else the system's ANSI code page. What it does about bad input is
-// said through `log`.
-std::string DecodeUnmarkedText(std::string_view bytes, const std::string &codePage,
-                               uint32_t ansiCodePage, const TLogProc &log);
+// The UTF-8 text of bytes without a byte-order mark: false when they are
+// valid UTF-8 already (`text` is then left alone); else decoded into `text`
+// from the code page `codePage` when given and known, else as UTF-8 with its
+// bad bytes replaced when it is mostly UTF-8, else from the code page a
+// detector guesses, else from the system's ANSI code page. What it does
+// about bad input is said through `log`.
+bool DecodeUnmarkedText(std::string_view bytes, const std::string &codePage, uint32_t ansiCodePage,
+                        const TLogProc &log, std::string &text);

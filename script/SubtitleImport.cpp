@@ -21,14 +21,16 @@ bool TCaptel::ImportSubtitles(const std::string &bytes, const std::string &sourc
   const TSubtitleFormat format = DetectSubtitleFormat(unmarked ? bytes : marked.Text);
   if (format == TSubtitleFormat::None) return false;
 
-  std::string text;
-  if (unmarked) {
-    text = DecodeUnmarkedText(bytes, SubtitleCodePage, FCodePages.GetACP(), LogProc);
-  } else {
-    text = std::move(marked.Text);
+  // Text that is UTF-8 already is read where it lies.
+  std::string decoded;
+  std::string_view text = bytes;
+  if (!unmarked) {
+    text = marked.Text;
     const char *encoding = marked.Mark == TByteOrderMark::Utf8 ? "UTF-8" : "UTF-16";
     if (marked.Replaced > 0 && LogProc)
       LogProc(std::string("Invalid ") + encoding + " replaced: " + std::to_string(marked.Replaced));
+  } else if (DecodeUnmarkedText(bytes, SubtitleCodePage, FCodePages.GetACP(), LogProc, decoded)) {
+    text = decoded;
   }
   TCueList cues;
   ReadSubtitles(format, text, cues);
@@ -42,7 +44,7 @@ bool TCaptel::ImportSubtitles(const std::string &bytes, const std::string &sourc
   KeepAhead = 0;
   UnicodeText = true;
   ReportBadLines(cues.BadLines);
-  FillTable(cues.Cues);
+  FillTable(cues);
   CloseTable();
   return true;
 }
@@ -59,25 +61,27 @@ void TCaptel::ReportBadLines(const std::vector<size_t> &lines) {
 // line at the cue's start. A line's speaker is written when it differs from
 // the line before it in the cue, so a cue's one speaker stands on its first
 // line only. A cue that no longer fits whole is dropped with all after it.
-void TCaptel::FillTable(std::vector<TCue> &cues) {
-  std::stable_sort(cues.begin(), cues.end(),
-                   [](const TCue &a, const TCue &b) { return a.Start < b.Start; });
+void TCaptel::FillTable(TCueList &cues) {
+  const auto earlier = [](const TCue &a, const TCue &b) { return a.Start < b.Start; };
+  if (!std::is_sorted(cues.Cues.begin(), cues.Cues.end(), earlier))
+    std::stable_sort(cues.Cues.begin(), cues.Cues.end(), earlier);
   Count = 0;
   Texts[0].Frame = 1;
   Texts[0].Text.clear();
   FDroppedEntries = 0;
-  for (const TCue &cue : cues) {
-    if (FDroppedEntries > 0 || Count + cue.Lines.size() > static_cast<size_t>(MaxEntries)) {
+  for (const TCue &cue : cues.Cues) {
+    if (FDroppedEntries > 0 || Count + cue.LineCount > static_cast<size_t>(MaxEntries)) {
       ++FDroppedEntries;
       continue;
     }
     const std::string *speaker = nullptr;
-    for (const TCueLine &line : cue.Lines) {
+    for (uint32_t k = 0; k < cue.LineCount; ++k) {
+      TCueLine &line = cues.Lines[cue.FirstLine + k];
       ++Count;
       TText &entry = Texts[Count];
       entry.Frame = cue.Start;
       const bool named = !line.Speaker.empty() && (!speaker || *speaker != line.Speaker);
-      entry.Text = named ? line.Speaker + ":\t" + line.Text : line.Text;
+      entry.Text = named ? line.Speaker + ":\t" + line.Text : std::move(line.Text);
       speaker = &line.Speaker;
       entry.Next = 0;
       Texts[Count - 1].Next = Count;

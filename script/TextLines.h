@@ -15,9 +15,13 @@ public:
   size_t Number() const { return FNumber; }
 
 private:
+  size_t NextOf(char c, size_t &cached, size_t from) const;
+
   std::string_view FText;
   size_t FPos = 0;
   size_t FNumber = 0;
+  size_t FNextCr = std::string_view::npos;
+  size_t FNextLf = std::string_view::npos;
 };
 
 // Without blanks (space, TAB and the other bytes up to 0x20) at either end.

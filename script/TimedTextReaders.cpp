@@ -49,7 +49,7 @@ private:
   // them is missing; in SubRip the number line above it then belongs to the
   // new cue, not to the old one's text.
   void StartCue(std::string_view line, size_t number) {
-    if (FState == sInCue && !FWebVtt && FLastLineIsNumber) FLines.pop_back();
+    if (FState == sInCue && !FWebVtt && FLastLineIsNumber) FCues.Lines.pop_back();
     FinishCue();
     uint32_t start = 0;
     if (!ReadTimingLine(line, start)) {
@@ -61,24 +61,20 @@ private:
     FStart = start;
     FTags = TTagState{};
     FTags.WebVtt = FWebVtt;
-    FLines.clear();
+    FFirstLine = FCues.Lines.size();
     FLastLineIsNumber = false;
   }
 
   void AddLine(std::string_view line) {
-    TCueLine raw;
+    TCueLine &raw = FCues.Lines.emplace_back();
     raw.Text = ReadTaggedLine(line, FTags, raw.Speaker);
-    FLines.push_back(std::move(raw));
     FLastLineIsNumber = IsDigits(TrimBlanks(line));
   }
 
   void FinishCue() {
     if (FState != sInCue) return;
     FState = sBetween;
-    TCue cue;
-    cue.Start = FStart;
-    cue.Lines = FinishCueLines(FLines);
-    if (!cue.Lines.empty()) FCues.Cues.push_back(std::move(cue));
+    FCues.EndCue(FStart, FFirstLine);
   }
 
   const bool FWebVtt;
@@ -86,7 +82,7 @@ private:
   TState FState = sBetween;
   uint32_t FStart = 0;
   TTagState FTags;
-  std::vector<TCueLine> FLines;
+  size_t FFirstLine = 0;
   bool FLastLineIsNumber = false;
 };
 

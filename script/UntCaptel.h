@@ -14,7 +14,7 @@ class ICodePages;
 class IFileSystem;
 class TLineReader;
 class TFields;
-struct TCue;
+struct TCueList;
 
 using TLogProc = std::function<void(const std::string &)>;
 
@@ -104,7 +104,7 @@ private:
   void ApplyDirective(const std::string &key, const std::string &value);
   void ReadTextBlock(TLineReader &reader, const TFields &fields);
   static void SkipBlock(TLineReader &reader);
-  void FillTable(std::vector<TCue> &cues);
+  void FillTable(TCueList &cues);
   void ReportBadLines(const std::vector<size_t> &lines);
   // Places the end marker after the last entry, sets LastFrame, reports the
   // entries that found no room and puts the cursor at the start.

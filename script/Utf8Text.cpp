@@ -48,6 +48,10 @@ size_t Utf8SequenceLength(std::string_view text, size_t i) {
 TUtf8Census CountUtf8(std::string_view text) {
   TUtf8Census census;
   for (size_t i = 0; i < text.size();) {
+    if (static_cast<unsigned char>(text[i]) < 0x80) {
+      ++i;
+      continue;
+    }
     const size_t length = Utf8SequenceLength(text, i);
     if (length == 0) {
       ++census.Invalid;
