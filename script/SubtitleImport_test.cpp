@@ -250,6 +250,22 @@ TEST(SubtitleImportLimits, TableKeepsTheFirstCuesAndCountsTheRest) {
   EXPECT_EQ(s.Texts[TCaptel::MaxEntries].Text, "19996");
 }
 
+// Lines of megabytes of unclosed markup load in linear time, in every
+// format (a search from each "<" to the end would take hours).
+TEST(SubtitleImportLimits, MegabyteLinesOfUnclosedMarkup) {
+  const std::string filler = std::string(1 << 20, '<') + std::string(1 << 20, '{') +
+                             std::string(1 << 20, '&') + "{\\i1" + std::string(1 << 20, '\\');
+  const std::string headers[] = {
+      "1\n00:00:01,000 --> 00:00:02,000\n", "WEBVTT\n\n00:01.000 --> 00:02.000\n",
+      "[Script Info]\n[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,,,0,0,0,,", "{1}{2}"};
+  for (const std::string &header : headers) {
+    TScriptFixture f;
+    TCaptel &s = f.LoadBytes(header + filler + "\n");
+    ASSERT_EQ(s.Count, 2) << header;
+    EXPECT_GT(s.Texts[1].Text.size(), 1u << 20) << header;
+  }
+}
+
 // Cues fall due on the first video frame at or after their start, at the
 // NTSC rates (24000, 30000 and 60000 frames per 1001 s), with positions as
 // either player makes them from the video's time in seconds: times 1000 and
