@@ -1,9 +1,9 @@
 # Sourced by the end-to-end tests of both targets: writes into the current
 # folder a subtitle file of each imported format (each in another encoding)
-# and the screenplay expected of it. `fixture_names` lists them; for NAME the
-# file is NAME, its options NAME.args and its expected output NAME.expected.
-# Texts carry no italics or bold and no line wraps, so the output is the same
-# whatever the terminal; it is UTF-8, as output to a file is.
+# and the screenplay expected of it, and runs them. For NAME the file is NAME,
+# its options NAME.args and its expected output NAME.expected. Texts carry no
+# italics or bold and no line wraps, so the output is the same whatever the
+# terminal; it is UTF-8, as output to a file is.
 
 write_format_fixtures() {
   : >video.avi
@@ -37,4 +37,24 @@ write_format_fixtures() {
   # Recognised but without a cue, and a native script without a subtitle.
   printf 'WEBVTT\n\nNOTE nothing to see\n' >empty.vtt
   printf '{HEAD\r\nTITLE=Nothing\r\n}\r\n' >empty.txt
+}
+
+# check_formats LINE-END: the screenplay of each fixture, then the line on
+# standard error (ended by LINE-END) for the two files without a subtitle.
+# Uses the caller's `run` (the program) and `check NAME EXPECTED ACTUAL RC RC`.
+check_formats() {
+  local name args rc
+  write_format_fixtures
+  for name in "${fixture_names[@]}"; do
+    mapfile -t args <"$name.args"
+    run -scp "${args[@]}" "$name" video.avi </dev/null >out 2>err; rc=$?
+    check "screenplay of $name" "$name.expected" out 0 $rc
+    check "nothing on standard error for $name" /dev/null err 0 0
+  done
+  for name in empty.vtt empty.txt; do
+    run -scp "$name" video.avi </dev/null >out 2>err; rc=$?
+    check "$name: standard output stays empty" /dev/null out 0 $rc
+    printf 'No subtitles found in %s%s' "$name" "$1" >err.expected
+    check "$name: said on standard error" err.expected err 0 0
+  done
 }

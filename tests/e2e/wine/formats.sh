@@ -26,21 +26,7 @@ check() { # check NAME EXPECTED-FILE ACTUAL-FILE EXPECTED-RC ACTUAL-RC
 run() { timeout 60 wine "$exe" "$@"; } # bounded: a hang is a failure
 
 source "$fixtures"
-write_format_fixtures
-
-for name in "${fixture_names[@]}"; do
-  mapfile -t args <"$name.args"
-  run -scp "${args[@]}" "$name" video.avi </dev/null >out 2>err; rc=$?
-  check "screenplay of $name" "$name.expected" out 0 $rc
-  check "nothing on standard error for $name" /dev/null err 0 0
-done
-
-for name in empty.vtt empty.txt; do
-  run -scp "$name" video.avi </dev/null >out 2>err; rc=$?
-  check "$name: standard output stays empty" /dev/null out 0 $rc
-  printf 'No subtitles found in %s\r\n' "$name" >err.expected
-  check "$name: said on standard error" err.expected err 0 0
-done
+check_formats $'\r\n'
 
 [ $failures -eq 0 ] && echo "all passed" || echo "$failures failed"
 [ $failures -eq 0 ]
