@@ -15,6 +15,8 @@ void TCaptel::LoadFromFile(const std::string &fileName) {
   Count = 0;
   Texts[0].Frame = 1;
   FDroppedEntries = 0;
+  UnicodeText = false;
+  TimesInMilliseconds = false;
 
   // The file is read whole, so it is already closed when parsing starts; a
   // failed open, read or close raises EInOutError from here.

@@ -16,6 +16,15 @@ std::string Lower(std::string_view text) {
   return lower;
 }
 
+// The text without its control bytes: a title must not send the terminal
+// commands.
+std::string PlainText(std::string_view text) {
+  std::string plain;
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) plain += c;
+  return plain;
+}
+
 // The value after "Key:" when the line starts with that key.
 bool ReadKey(std::string_view line, std::string_view key, std::string_view &value) {
   if (!StartsWithNoCase(line, key) || line.size() <= key.size() || line[key.size()] != ':')
@@ -50,7 +59,7 @@ public:
       if (!line.empty() && line.front() == '[') {
         FSection = Lower(line);
       } else if (FSection == "[script info]") {
-        if (ReadKey(line, "Title", value)) FCues.Title = value;
+        if (ReadKey(line, "Title", value)) FCues.Title = PlainText(value);
         if (ReadKey(line, "WrapStyle", value)) FNewlineBreaks = value == "2";
       } else if (FSection == "[events]") {
         if (ReadKey(line, "Format", value)) ReadFormat(value);
