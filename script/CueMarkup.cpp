@@ -3,6 +3,7 @@
 
 #include <cctype>
 
+#include "script/ScriptText.h"
 #include "script/TextLines.h"
 #include "script/TextStyle.h"
 #include "script/Utf8Text.h"
@@ -145,7 +146,7 @@ bool ApplyTag(std::string_view tag, TTagState &state, std::string &out, std::str
       state.Voice.clear();
     } else {
       const size_t blank = tag.find_first_of(" \t");
-      state.Voice = blank == std::string_view::npos ? "" : TrimBlanks(tag.substr(blank));
+      state.Voice = blank == std::string_view::npos ? "" : Trim(tag.substr(blank));
       // A voice opened before the line's first word is the line's speaker.
       if (speaker.empty() || !HasWords(out)) speaker = state.Voice;
     }
@@ -196,7 +197,7 @@ std::string CleanSpeaker(std::string_view speaker) {
   std::string clean;
   for (char c : speaker)
     AppendTextByte(clean, TextStyle::IsMarker(c) ? ' ' : c);
-  return std::string(TrimBlanks(clean));
+  return std::string(Trim(clean));
 }
 
 } // namespace
@@ -299,7 +300,7 @@ std::vector<std::string> ReadMicroDvdText(std::string_view text) {
           continue;
         }
       }
-      if (part[i] == '/' && TrimBlanks(body).empty()) {
+      if (part[i] == '/' && Trim(body).empty()) {
         italic = true;
         continue;
       }

@@ -1,6 +1,7 @@
 // Clock times and timing lines of the subtitle formats.
 #include "script/CueTiming.h"
 
+#include "script/ScriptText.h"
 #include "script/TextLines.h"
 
 namespace {
@@ -49,11 +50,11 @@ bool ReadClockTime(std::string_view text, uint32_t &milliseconds) {
 bool ReadTimingLine(std::string_view line, uint32_t &start) {
   const size_t arrow = line.find("-->");
   if (arrow == std::string_view::npos) return false;
-  std::string_view after = TrimBlanks(line.substr(arrow + 3));
+  std::string_view after = Trim(line.substr(arrow + 3));
   size_t endOfEnd = 0;
   while (endOfEnd < after.size() && static_cast<unsigned char>(after[endOfEnd]) > 0x20)
     ++endOfEnd;
   uint32_t end = 0;
-  return ReadClockTime(TrimBlanks(line.substr(0, arrow)), start) &&
+  return ReadClockTime(Trim(line.substr(0, arrow)), start) &&
          ReadClockTime(after.substr(0, endOfEnd), end);
 }

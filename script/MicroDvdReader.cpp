@@ -4,6 +4,7 @@
 #include <string>
 
 #include "script/CueMarkup.h"
+#include "script/ScriptText.h"
 #include "script/SubtitleReaders.h"
 #include "script/TextLines.h"
 
@@ -25,7 +26,7 @@ bool TakeFrame(std::string_view &text, bool mayBeEmpty, uint32_t &frame) {
 // A frame rate written as the text of the first cue: a positive number with
 // "." or "," as its decimal point.
 bool ReadFrameRate(std::string_view text, double &rate) {
-  std::string number(TrimBlanks(text));
+  std::string number(Trim(text));
   if (number.empty() || number.size() > 16 ||
       number.find_first_not_of("0123456789.,") != std::string::npos)
     return false;
@@ -49,7 +50,7 @@ void ReadMicroDvd(std::string_view text, TCueList &cues) {
   std::string_view line;
   bool first = true;
   while (lines.Next(line)) {
-    line = TrimBlanks(line);
+    line = Trim(line);
     if (line.empty()) continue;
     uint32_t start = 0, end = 0;
     if (!TakeFrame(line, false, start) || !TakeFrame(line, true, end)) {

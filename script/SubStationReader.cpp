@@ -4,6 +4,7 @@
 
 #include "script/CueMarkup.h"
 #include "script/CueTiming.h"
+#include "script/ScriptText.h"
 #include "script/SubtitleReaders.h"
 #include "script/TextLines.h"
 
@@ -29,7 +30,7 @@ std::string PlainText(std::string_view text) {
 bool ReadKey(std::string_view line, std::string_view key, std::string_view &value) {
   if (!StartsWithNoCase(line, key) || line.size() <= key.size() || line[key.size()] != ':')
     return false;
-  value = TrimBlanks(line.substr(key.size() + 1));
+  value = Trim(line.substr(key.size() + 1));
   return true;
 }
 
@@ -55,7 +56,7 @@ public:
     TTextLines lines(text);
     std::string_view line, value;
     while (lines.Next(line)) {
-      line = TrimBlanks(line);
+      line = Trim(line);
       if (!line.empty() && line.front() == '[') {
         FSection = Lower(line);
       } else if (FSection == "[script info]") {
@@ -73,7 +74,7 @@ private:
   void ReadFormat(std::string_view value) {
     std::vector<std::string> names;
     for (std::string_view field : SplitFields(value, SIZE_MAX))
-      names.push_back(Lower(TrimBlanks(field)));
+      names.push_back(Lower(Trim(field)));
     size_t start = names.size(), textField = names.size(), name = names.size();
     for (size_t i = 0; i < names.size(); ++i) {
       if (names[i] == "start") start = i;
@@ -91,12 +92,12 @@ private:
   void ReadDialogue(std::string_view value, size_t number) {
     const std::vector<std::string_view> fields = SplitFields(value, FFieldCount);
     uint32_t start = 0;
-    if (fields.size() < FFieldCount || !ReadClockTime(TrimBlanks(fields[FStartField]), start)) {
+    if (fields.size() < FFieldCount || !ReadClockTime(Trim(fields[FStartField]), start)) {
       FCues.BadLines.push_back(number);
       return;
     }
     const std::string speaker =
-        FNameField < fields.size() ? std::string(TrimBlanks(fields[FNameField])) : std::string();
+        FNameField < fields.size() ? std::string(Trim(fields[FNameField])) : std::string();
     const size_t first = FCues.Lines.size();
     for (std::string &text : ReadOverrideText(fields[FTextField], FNewlineBreaks))
       FCues.Lines.push_back({speaker, std::move(text)});

@@ -1,6 +1,7 @@
 // Which subtitle format a text is in, from its content alone, and the reader
 // for each format.
 #include "script/CueTiming.h"
+#include "script/ScriptText.h"
 #include "script/SubtitleReaders.h"
 #include "script/TextLines.h"
 
@@ -9,9 +10,9 @@ namespace {
 // A line that opens a HEAD or T block of a native script ("{HEAD", "{T;250",
 // "{t; 400"): a file with one is a native script, whatever else it holds.
 bool IsScriptBlockLine(std::string_view line) {
-  line = TrimBlanks(line);
+  line = Trim(line);
   if (line.empty() || line.front() != '{') return false;
-  const std::string_view type = TrimBlanks(line.substr(1, line.find(';') - 1));
+  const std::string_view type = Trim(line.substr(1, line.find(';') - 1));
   return type == "T" || type == "t" || (type.size() == 4 && StartsWithNoCase(type, "HEAD"));
 }
 
@@ -25,7 +26,7 @@ bool HasDialogueEvents(std::string_view text) {
   std::string_view line;
   bool inEvents = false;
   while (lines.Next(line)) {
-    line = TrimBlanks(line);
+    line = Trim(line);
     if (IsSectionLine(line))
       inEvents = StartsWithNoCase(line, "[Events]") && line.size() == 8;
     else if (inEvents && StartsWithNoCase(line, "Dialogue:"))
@@ -42,7 +43,7 @@ TSubtitleFormat DetectSubtitleFormat(std::string_view text) {
   bool haveFirst = false, haveSecond = false;
   while (lines.Next(line)) {
     if (IsScriptBlockLine(line)) return TSubtitleFormat::None;
-    const std::string_view trimmed = TrimBlanks(line);
+    const std::string_view trimmed = Trim(line);
     if (haveFirst && !haveSecond) {
       second = line;
       haveSecond = true;

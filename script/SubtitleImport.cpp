@@ -40,7 +40,7 @@ bool TCaptel::ImportSubtitles(const std::string &bytes, const std::string &sourc
   TimesInMilliseconds = !cues.InFrames;
   FrameRate = TimesInMilliseconds ? 1000.0 : cues.FrameRate > 0 ? cues.FrameRate : 25.0;
   CodePage = 1250;
-  ScriptCodePageKind = 0;
+  ScriptCodePageKind = cpkOther;
   KeepAhead = 0;
   UnicodeText = true;
   ReportBadLines(cues.BadLines);

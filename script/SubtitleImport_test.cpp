@@ -126,7 +126,10 @@ TEST(SubStationImport, EventsInTheirFormatOrder) {
   TScriptFixture f;
   EXPECT_EQ(f.LoadBytes(info + "[Events]\n").Title, "Night train");
   TScriptFixture g;
-  EXPECT_EQ(g.LoadBytes("[Script Info]\nTitle: \x1B]2;x\x07" "Bell\n").Title, "]2;xBell");
+  EXPECT_EQ(g.LoadBytes("[Script Info]\nTitle: \x1B]2;x\x07"
+                        "Bell\n")
+                .Title,
+            "]2;xBell");
 }
 
 TEST(MicroDvdImport, FramesRateAndControlCodes) {

@@ -26,15 +26,6 @@ bool TTextLines::Next(std::string_view &line) {
   return true;
 }
 
-std::string_view TrimBlanks(std::string_view text) {
-  size_t first = 0, last = text.size();
-  while (first < last && static_cast<unsigned char>(text[first]) <= 0x20)
-    ++first;
-  while (last > first && static_cast<unsigned char>(text[last - 1]) <= 0x20)
-    --last;
-  return text.substr(first, last - first);
-}
-
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
   if (text.size() < prefix.size()) return false;
   for (size_t i = 0; i < prefix.size(); ++i) {

@@ -24,8 +24,6 @@ private:
   size_t FNextLf = std::string_view::npos;
 };
 
-// Without blanks (space, TAB and the other bytes up to 0x20) at either end.
-std::string_view TrimBlanks(std::string_view text);
 // True when `text` begins with `prefix`, ASCII letters compared without case.
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 // True when the text is one or more decimal digits.

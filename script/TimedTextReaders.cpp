@@ -2,6 +2,7 @@
 // up to a blank line.
 #include "script/CueMarkup.h"
 #include "script/CueTiming.h"
+#include "script/ScriptText.h"
 #include "script/SubtitleReaders.h"
 #include "script/TextLines.h"
 
@@ -28,7 +29,7 @@ public:
     while (lines.Next(line)) {
       if (line.find("-->") != std::string_view::npos) {
         StartCue(line, lines.Number());
-      } else if (TrimBlanks(line).empty()) {
+      } else if (Trim(line).empty()) {
         FinishCue();
         FState = sBetween;
       } else if (FState == sInCue) {
@@ -68,7 +69,7 @@ private:
   void AddLine(std::string_view line) {
     TCueLine &raw = FCues.Lines.emplace_back();
     raw.Text = ReadTaggedLine(line, FTags, raw.Speaker);
-    FLastLineIsNumber = IsDigits(TrimBlanks(line));
+    FLastLineIsNumber = IsDigits(Trim(line));
   }
 
   void FinishCue() {

@@ -41,7 +41,7 @@ write_format_fixtures() {
 
 # check_formats LINE-END: the screenplay of each fixture, then the line on
 # standard error (ended by LINE-END) for the two files without a subtitle.
-# Uses the caller's `run` (the program) and `check NAME EXPECTED ACTUAL RC RC`.
+# Uses the caller's `run` (the program) and the checks of lib.sh.
 check_formats() {
   local name args rc
   write_format_fixtures

@@ -6,11 +6,11 @@
 # after it. Cues sit on exact frame times and between them. Needs
 # CUESTRIP_BUILD (the build folder). Every wait is bounded.
 set -uo pipefail
+. "$(dirname "$0")/../lib.sh"
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cd "$work"
-failures=0
 
 mkdir -p mpv
 printf 'vo=null\nao=null\ninput-ipc-server=%s\n' "$work/mpv.sock" >mpv/mpv.conf
@@ -96,5 +96,4 @@ for player in AMovie MCI; do
   [ "$order" = "C1 C2 C3 C4 C5 C6 C7 " ] || { echo "FAIL -p $player: order $order"; failures=$((failures + 1)); }
 done
 
-[ $failures -eq 0 ] && echo "SubRip playback: all passed" || echo "SubRip playback: $failures failed"
-[ $failures -eq 0 ]
+finish "SubRip playback"
