@@ -11,7 +11,7 @@ set -euo pipefail
 # video.
 run_packages=(
   g++ cmake make pkg-config dpkg-dev
-  libmpv-dev
+  libmpv-dev libuchardet-dev
   ffmpeg fonts-dejavu-core
 )
 
