@@ -5,6 +5,8 @@
 
 #include <cmath>
 
+#include "platform/fake/RecordingControl.h"
+#include "player/UntIFAMovie.h"
 #include "script/ScriptTestSupport.h"
 #include "script/TextStyle.h"
 
@@ -273,17 +275,19 @@ TEST(SubtitleImportLimits, MegabyteLinesOfUnclosedMarkup) {
 
 // Cues fall due on the first video frame at or after their start, at the
 // NTSC rates (24000, 30000 and 60000 frames per 1001 s), with positions as
-// either player makes them from the video's time in seconds: times 1000 and
-// truncated (ActiveMovie), or unrounded (MCI in milliseconds). A frame time
-// that is a whole millisecond comes out a hair below it in floating point.
+// the players make them: the ActiveMovie player from the control's seconds
+// (a frame time that is a whole millisecond comes out a hair below it in
+// floating point), and the MCI control in whole milliseconds.
 TEST(SubtitleImportTiming, CueDueOnTheFrameOfItsStart) {
+  TRecordingControl control;
+  TRegisteredControl registration{"AMovie.ActiveMovie Control", &control};
+  control.SetProperty("DisplayMode", TVariant::Integer(0));
   for (int64_t perThousandSeconds : {24000, 30000, 60000}) {
-    const double fps = perThousandSeconds / 1001.0;
     // Exact frame times: frame n shows at n * 1001000 / perThousandSeconds ms.
     const auto frameAtOrAfter = [&](int64_t ms) {
       return (ms * perThousandSeconds + 1001000 - 1) / 1001000;
     };
-    for (bool truncated : {true, false}) {
+    for (bool activeMovie : {true, false}) {
       std::string bytes = "WEBVTT\n";
       size_t cues = 0;
       for (int64_t k = 1; k <= 400; ++k, ++cues) {
@@ -298,22 +302,21 @@ TEST(SubtitleImportTiming, CueDueOnTheFrameOfItsStart) {
       TScriptFixture f;
       TCaptel &s = f.LoadBytes(bytes);
       ASSERT_TRUE(s.TimesInMilliseconds);
+      TVideoPlayerRef player{new TAMovie(s.FrameRate)};
       size_t shown = 0;
       for (int64_t n = 0; shown < cues && n < 100000; ++n) {
-        const double seconds = n / fps;
-        s.AdvanceTo(truncated ? std::trunc(seconds * s.FrameRate) : seconds * 1000.0, 0);
+        control.SetProperty("CurrentPosition", TVariant::Double(n * 1001.0 / perThousandSeconds));
+        s.AdvanceTo(activeMovie ? player->GetPosition()
+                                : static_cast<double>(n * 1001000 / perThousandSeconds),
+                    0);
         TText entry;
         while (s.NextDue(entry)) {
           ++shown;
-          // The frame at the start, or (for a start less than a millisecond
-          // after a frame) the frame before it.
           const int64_t due = frameAtOrAfter(std::stoll(entry.Text));
-          EXPECT_TRUE(n == due || (n + 1 == due && frameAtOrAfter(std::stoll(entry.Text) - 1) == n))
-              << "rate " << fps << ", cue " << entry.Text << " due on frame " << due
-              << ", shown on " << n;
+          EXPECT_EQ(n, due) << perThousandSeconds << "/1001 fps, cue " << entry.Text;
         }
       }
-      EXPECT_EQ(shown, cues) << fps;
+      EXPECT_EQ(shown, cues) << perThousandSeconds;
     }
   }
 }
