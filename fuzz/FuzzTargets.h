@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fuzz/ScriptInput.h"
+#include "fuzz/SubtitleInput.h"
 
 struct TFuzzTarget {
   const char *Name;
@@ -11,4 +12,5 @@ struct TFuzzTarget {
 
 inline const TFuzzTarget FuzzTargets[] = {
     {"fuzz_script", fuzzinput::RunScript},
+    {"fuzz_subtitles", fuzzinput::RunSubtitles},
 };
