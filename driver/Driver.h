@@ -16,6 +16,7 @@
 #include "platform/Files.h"
 #include "platform/Loop.h"
 #include "platform/Output.h"
+#include "platform/PlayerLog.h"
 #include "platform/Process.h"
 #include "platform/SubtitleTracks.h"
 #include "player/PositionPredictor.h"
@@ -48,6 +49,7 @@ struct TServices {
   ILoop &Loop;
   ICodePages &CodePages;
   IFileSystem &Files;
+  IPlayerLog &PlayerLog;
 };
 
 class TDriver {
@@ -66,6 +68,10 @@ public:
   [[noreturn]] void PrintScreenplay();
   [[noreturn]] void FatalError(const std::string &message);
   [[noreturn]] void ShowUsage();
+  void WriteUsageText();
+  // --help and --version: write their text and end the process with 0.
+  [[noreturn]] void ShowHelp();
+  [[noreturn]] void ShowVersion();
   void Finalize();
 
   // Command line.

@@ -37,13 +37,15 @@ void TDriver::PrintScreenplay() {
 }
 
 void TDriver::FatalError(const std::string &message) {
+  // The player's last words and standard error come back before the message.
+  Services.PlayerLog.Release(true);
   WriteLogLine("Fatal error: " + message);
   ShowUsage();
 }
 
 // NOTE: "definiton" and "conitnue" are misspelt on purpose: this is the text
 // users and scripts know and compare against. Do not correct them.
-void TDriver::ShowUsage() {
+void TDriver::WriteUsageText() {
   IOutput &out = Services.Output;
   out.WriteLine("Usage: " + Services.Process.ProgramPath() + " <subtitlefile> [<videofile>]");
   out.WriteLine("<file> is a subtitle-definiton file with full path.");
@@ -51,6 +53,11 @@ void TDriver::ShowUsage() {
                 "\tthis information.");
   out.WriteLine(" If movie-file is specified both places, then the cmd-line argument\r\n"
                 "\ttakes precedence.");
+}
+
+void TDriver::ShowUsage() {
+  IOutput &out = Services.Output;
+  WriteUsageText();
   out.WriteLine("");
   out.WriteLine("Press ENTER to conitnue...");
   // The user reads the text before the window may close; anything still

@@ -196,6 +196,28 @@ TEST_F(StartupTest, NormalRunPlaysUntilTheQuitKeyThenShutsDownWithZero) {
   EXPECT_GE(control.Created, 1);
   EXPECT_EQ(control.Released, control.Created);
   EXPECT_EQ(T.Output.Flushes, 1);
+  EXPECT_EQ(T.PlayerLog.Calls, (std::vector<std::string>{"Capture(dropped)", "Release(ok)"}));
+}
+
+// What the player's libraries said is passed on, and standard error given
+// back, before the fatal error or the report: those are the last lines.
+TEST_F(StartupTest, PlayerLogIsReleasedBeforeTheFatalErrorAndTheReport) {
+  T.PlayerLog.LastWords = "mpv: why";
+  EXPECT_EQ(Run({"s.txt"}), 1);
+  const std::vector<std::string> fatal(T.Output.Lines.end() - UsageLines.size() - 2,
+                                       T.Output.Lines.end());
+  EXPECT_EQ(fatal, WithUsage({"mpv: why", "Fatal error: No supported video player available."}));
+  EXPECT_EQ(T.PlayerLog.Calls.at(1), "Release(failed)");
+
+  TRecordingControl control;
+  control.FailOn("FileName", DispE_Exception, TExcepInfo{});
+  TRegisteredControl registered("AMovie.ActiveMovie Control", &control);
+  T.Output.Lines.clear();
+  T.PlayerLog.LastWords = "mpv: why";
+  EXPECT_EQ(Run({"s.txt"}), 1);
+  ASSERT_GE(T.Output.Lines.size(), 2u);
+  EXPECT_EQ(*(T.Output.Lines.end() - 2), "mpv: why");
+  EXPECT_EQ(T.Output.Lines.back().rfind("Exception EOleException", 0), 0u);
 }
 
 } // namespace

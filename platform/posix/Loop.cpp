@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <unistd.h>
+#include <vector>
 
 #include "platform/posix/PosixLoop.h"
 
@@ -56,7 +57,7 @@ int TPosixLoop::GetMessage(TMessage &message) {
       message.WParam = static_cast<uintptr_t>(FQuitCode);
       return 0;
     }
-    if (TakeWork(message) || TakeDueTimer(message)) return 1;
+    if (TakeWork(message) || TakeDueTimer(message) || TakeReadyInput(message)) return 1;
     WaitForWake();
   }
 }
@@ -70,6 +71,11 @@ void TPosixLoop::DispatchMessage(const TMessage &message) {
     TTimerProc proc = timer->second.Proc; // the procedure may kill its timer
     if (timer->second.OneShot) FTimers.erase(timer);
     if (proc) proc();
+  } else if (message.Message == InputMessage) {
+    auto watch = FWatched.find(static_cast<int>(message.WParam));
+    if (watch == FWatched.end()) return;         // no longer watched
+    std::function<void()> ready = watch->second; // it may unwatch itself
+    if (ready) ready();
   } else if (message.Message == WorkMessage) {
     std::function<void()> work;
     {
@@ -109,6 +115,27 @@ bool TPosixLoop::TakeWork(TMessage &message) {
   return true;
 }
 
+void TPosixLoop::WatchInput(int fd, std::function<void()> ready) {
+  if (fd >= 0) FWatched[fd] = std::move(ready);
+}
+
+void TPosixLoop::UnwatchInput(int fd) {
+  FWatched.erase(fd);
+  std::erase(FReadyInputs, fd);
+}
+
+bool TPosixLoop::TakeReadyInput(TMessage &message) {
+  while (!FReadyInputs.empty()) {
+    const int fd = FReadyInputs.front();
+    FReadyInputs.pop_front();
+    if (!FWatched.count(fd)) continue;
+    message.Message = InputMessage;
+    message.WParam = static_cast<uintptr_t>(fd);
+    return true;
+  }
+  return false;
+}
+
 // One message for the timer that is most overdue. Its next tick is one period
 // after the one just missed, or one period from now when a whole period has
 // gone by: late ticks are not made up.
@@ -131,10 +158,10 @@ bool TPosixLoop::TakeDueTimer(TMessage &message) {
   return true;
 }
 
-// Sleeps until the next timer is due or another thread posts work. A signal
-// that interrupts the wait just starts the next round of GetMessage.
-// The timeout is exact to the microsecond, so a one-shot wake lands on its
-// moment rather than on the next whole millisecond.
+// Sleeps until the next timer is due, another thread posts work or a watched
+// descriptor has input. A signal that interrupts the wait just starts the
+// next round of GetMessage. The timeout is exact to the microsecond, so a
+// one-shot wake lands on its moment rather than on the next whole millisecond.
 void TPosixLoop::WaitForWake() {
   timespec timeout{};
   timespec *timeoutPointer = nullptr;
@@ -148,9 +175,18 @@ void TPosixLoop::WaitForWake() {
     timeout.tv_nsec = static_cast<long>(wait % 1000000) * 1000;
     timeoutPointer = &timeout;
   }
-  pollfd wake{FWakeRead, POLLIN, 0};
-  int ready = ppoll(&wake, FWakeRead >= 0 ? 1 : 0, timeoutPointer, nullptr);
-  if (ready > 0) DrainWakePipe();
+  std::vector<pollfd> fds;
+  if (FWakeRead >= 0) fds.push_back(pollfd{FWakeRead, POLLIN, 0});
+  for (auto &[fd, ready] : FWatched)
+    fds.push_back(pollfd{fd, POLLIN, 0});
+  if (ppoll(fds.data(), fds.size(), timeoutPointer, nullptr) <= 0) return;
+  for (const pollfd &fd : fds) {
+    if (fd.revents == 0) continue;
+    if (fd.fd == FWakeRead)
+      DrainWakePipe();
+    else
+      FReadyInputs.push_back(fd.fd);
+  }
 }
 
 void TPosixLoop::DrainWakePipe() {

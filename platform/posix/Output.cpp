@@ -14,6 +14,7 @@
 #include "platform/Errors.h"
 #include "platform/TextRender.h"
 #include "platform/posix/InOutErrors.h"
+#include "platform/posix/PrivateDescriptor.h"
 #include "platform/posix/TerminalCharset.h"
 
 namespace {
@@ -22,9 +23,13 @@ constexpr size_t BlockSize = 128;
 
 class TPosixOutput : public IOutput {
 public:
-  explicit TPosixOutput(ICodePages &codePages) : FTerminal(isatty(STDOUT_FILENO) == 1) {
+  // Writes through a private copy of descriptor 1, taken now, before any
+  // library can close or redirect the descriptor itself.
+  explicit TPosixOutput(ICodePages &codePages)
+      : FFd(PrivateCopy(STDOUT_FILENO)), FTerminal(isatty(FFd) == 1) {
     if (FTerminal) FCharset.emplace(codePages.GetOEMCP());
   }
+  ~TPosixOutput() override { ClosePrivateCopy(FFd, STDOUT_FILENO); }
 
   void WriteLine(const std::string &line) override {
     if (FTerminal)
@@ -71,7 +76,7 @@ private:
   void WriteAll(const std::string &bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-      const ssize_t wrote = write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+      const ssize_t wrote = write(FFd, bytes.data() + done, bytes.size() - done);
       if (wrote > 0) {
         done += static_cast<size_t>(wrote);
         continue;
@@ -81,6 +86,7 @@ private:
     }
   }
 
+  int FFd;
   bool FTerminal;
   std::string FBuffer;
   std::optional<TTerminalCharset> FCharset; // on a terminal only

@@ -89,6 +89,24 @@ TEST(PosixOutput, FilesGetCrLfLinesIn128ByteBlocksAndTheRestAtTheFlush) {
   EXPECT_EQ(afterFlush, std::string(100, 'a') + "\r\n" + std::string(100, 'b') + "\r\n");
 }
 
+TEST(PosixOutput, LinesStayWhereTheyWentWhenALibraryMovesDescriptorOne) {
+  char path[] = "/tmp/cuestrip-output-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  {
+    TStdoutRedirect redirect(fd);
+    auto output = CreatePlatformOutput(PlatformCodePages());
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, STDOUT_FILENO);
+    close(devNull);
+    output->WriteLine("kept");
+    output->Flush();
+  }
+  close(fd);
+  EXPECT_EQ(FileBytes(path), "kept\r\n");
+  unlink(path);
+}
+
 TEST(PosixOutput, FullDiskIsDiskFull) {
   const int full = open("/dev/full", O_WRONLY);
   if (full < 0) GTEST_SKIP() << "no /dev/full";

@@ -15,6 +15,7 @@ class TPosixLoop : public ILoop {
 public:
   static constexpr uint32_t TimerMessage = 0x0113; // WM_TIMER
   static constexpr uint32_t WorkMessage = 0x8001;  // WM_APP + 1
+  static constexpr uint32_t InputMessage = 0x8002; // WM_APP + 2
 
   TPosixLoop();
   ~TPosixLoop() override;
@@ -34,6 +35,12 @@ public:
   // message. Used by the player engine's wakeup callback.
   void PostWork(std::function<void()> work);
 
+  // Main thread: `ready` runs, dispatched as a message, whenever `fd` has
+  // something to read (or has ended) and no timer is due. It should read a
+  // bounded amount, so timers keep their turn while the descriptor is busy.
+  void WatchInput(int fd, std::function<void()> ready);
+  void UnwatchInput(int fd);
+
 private:
   using TClock = std::chrono::steady_clock;
   struct TTimer {
@@ -47,6 +54,7 @@ private:
 
   bool TakeWork(TMessage &message);
   bool TakeDueTimer(TMessage &message);
+  bool TakeReadyInput(TMessage &message);
   void WaitForWake();
   void DrainWakePipe();
 
@@ -54,6 +62,9 @@ private:
   int FWakeWrite = -1;
   std::map<uintptr_t, TTimer> FTimers;
   uintptr_t FNextTimerId = 1;
+  std::map<int, std::function<void()>> FWatched;
+  // Watched descriptors the last wait found readable, not yet dispatched.
+  std::deque<int> FReadyInputs;
   bool FQuitPosted = false;
   int FQuitCode = 0;
 

@@ -11,6 +11,7 @@
 
 #include "driver/Driver.h"
 #include "platform/fake/FakeOutput.h"
+#include "platform/fake/FakePlayerLog.h"
 #include "platform/fake/FakeProcess.h"
 #include "platform/win32/ChildConsoleTest.h"
 
@@ -113,7 +114,9 @@ protected:
   TFakeOutput Output;
   std::unique_ptr<IConsole> Console = CreatePlatformConsole(PlatformCodePages());
   std::unique_ptr<ILoop> Loop = CreatePlatformLoop();
-  TDriver Driver{TServices{Process, Output, *Console, *Loop, PlatformCodePages(), PlatformFiles()}};
+  TFakePlayerLog PlayerLog;
+  TDriver Driver{
+      TServices{Process, Output, *Console, *Loop, PlatformCodePages(), PlatformFiles(), PlayerLog}};
 };
 
 CHILD_TEST(Win32FreshConsole, TitleRoundTrips) {

@@ -117,9 +117,9 @@ private:
 
 } // namespace
 
-std::shared_ptr<IDispatchObject> CreateMciControl(TPosixLoop *loop) {
+std::shared_ptr<IDispatchObject> CreateMciControl(TPosixLoop *loop, IPlayerLog *log) {
   try {
-    return std::make_shared<TMciControl>(TMpvEngine::Create(loop));
+    return std::make_shared<TMciControl>(TMpvEngine::Create(loop, log));
   } catch (const TEngineError &error) {
     Raise(EOleSysError(error.Message, E_Fail));
   }
