@@ -53,7 +53,7 @@ const TOption Options[] = {
     {"sf", "-sub-fps", okSubFps, nullptr, false, "FPS",
      "the script was timed for FPS frames a second"},
     {"sc", "-sub-codepage", okSubCodePage, nullptr, false, "X",
-     "code page of subtitle files not in UTF-8, e.g. cp1250"},
+     "code page of non-UTF-8 subtitle files (cp1250)"},
     {"h", "-help", okHelp, nullptr, false, nullptr, "print this help and exit"},
     {"V", "-version", okVersion, nullptr, false, nullptr, "print the version and exit"},
 };
