@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "driver/Driver.h"
+#include "driver/Options.h"
 #include "script/ScriptText.h"
 
 namespace {
@@ -19,36 +20,61 @@ bool ReadDecimal(const std::string &text, double &value) {
   return error == std::errc() && end == last && std::isfinite(value);
 }
 
-enum TOptionKind { okSwitch, okPlayer, okDeviceType, okDelay, okSubFps, okIgnored };
-
-struct TOption {
-  const char *Short;
-  const char *Long; // typed after the option character, so "--debug" or "/-debug"
-  TOptionKind Kind;
-  bool TSettings::*Field;
-  bool Value;
-};
+// Whether the argument is an option; its word is what follows the first
+// character. On Windows "/" begins an option too; on POSIX it begins a path.
+bool IsOption(const std::string &arg, bool slashIsOption) {
+  return !arg.empty() && (arg[0] == '-' || (slashIsOption && arg[0] == '/'));
+}
 
 const TOption Options[] = {
-    {"p", "-player", okPlayer, nullptr, false},
-    {"d", "-debug", okSwitch, &TSettings::Debug, true},
-    {"nd", "-no-debug", okSwitch, &TSettings::Debug, false},
-    {"c", "-switch-codepage", okIgnored, nullptr, false},
-    {"nc", "-no-switch-codepage", okIgnored, nullptr, false},
-    {"nce", "-no-codepage-error", okIgnored, nullptr, false},
-    {"ce", "-codepage-error", okIgnored, nullptr, false},
-    {"s", "-resize-console", okSwitch, &TSettings::ResizeConsole, true},
-    {"ns", "-no-resize-console", okSwitch, &TSettings::ResizeConsole, false},
-    {"dc", "-detach-console", okSwitch, &TSettings::DetachConsole, true},
-    {"ndc", "-no-detach-console", okSwitch, &TSettings::DetachConsole, false},
-    {"mdt", "-mci-device-type", okDeviceType, nullptr, false},
-    {"scp", "-screenplay", okSwitch, &TSettings::Screenplay, true},
-    {"to", "-tick-only", okSwitch, &TSettings::TickOnly, true},
-    {"dl", "-delay", okDelay, nullptr, false},
-    {"sf", "-sub-fps", okSubFps, nullptr, false},
+    {"p", "-player", okPlayer, nullptr, false, "X", "player to try first: AMovie, MPLayer or MCI"},
+    {"d", "-debug", okSwitch, &TSettings::Debug, true, nullptr,
+     "show console and player diagnostics (default)"},
+    {"nd", "-no-debug", okSwitch, &TSettings::Debug, false, nullptr, "hide the diagnostics"},
+    {"c", "-switch-codepage", okIgnored, nullptr, false, nullptr, "accepted, no effect"},
+    {"nc", "-no-switch-codepage", okIgnored, nullptr, false, nullptr, "accepted, no effect"},
+    {"nce", "-no-codepage-error", okIgnored, nullptr, false, nullptr, "accepted, no effect"},
+    {"ce", "-codepage-error", okIgnored, nullptr, false, nullptr, "accepted, no effect"},
+    {"s", "-resize-console", okSwitch, &TSettings::ResizeConsole, true, nullptr,
+     "shrink the console to six lines (default)"},
+    {"ns", "-no-resize-console", okSwitch, &TSettings::ResizeConsole, false, nullptr,
+     "leave the console's size"},
+    {"dc", "-detach-console", okSwitch, &TSettings::DetachConsole, true, nullptr,
+     "open a fresh console window (default)"},
+    {"ndc", "-no-detach-console", okSwitch, &TSettings::DetachConsole, false, nullptr,
+     "use the console started from"},
+    {"mdt", "-mci-device-type", okDeviceType, nullptr, false, "X",
+     "device type handed to the MCI player"},
+    {"scp", "-screenplay", okSwitch, &TSettings::Screenplay, true, nullptr,
+     "print the whole script laid out and exit"},
+    {"to", "-tick-only", okSwitch, &TSettings::TickOnly, true, nullptr,
+     "write subtitles only at the 180 ms ticks"},
+    {"dl", "-delay", okDelay, nullptr, false, "S", "subtitles S seconds later (negative: earlier)"},
+    {"sf", "-sub-fps", okSubFps, nullptr, false, "FPS",
+     "the script was timed for FPS frames a second"},
+    {"sc", "-sub-codepage", okSubCodePage, nullptr, false, "X",
+     "code page of non-UTF-8 subtitle files (cp1250)"},
+    {"h", "-help", okHelp, nullptr, false, nullptr, "print this help and exit"},
+    {"V", "-version", okVersion, nullptr, false, nullptr, "print the version and exit"},
 };
 
-bool TakesValue(TOptionKind kind) { return kind != okSwitch && kind != okIgnored; }
+// The first --help or --version among the arguments, read the way the main
+// loop reads them (a value is never an option), or none.
+const TOption *FindInfoRequest(const std::vector<std::string> &args, bool slashIsOption) {
+  for (size_t index = 0; index < args.size(); ++index) {
+    const std::string arg(Trim(args[index]));
+    if (!IsOption(arg, slashIsOption)) continue;
+    const TOption *option = FindOption(arg.substr(1));
+    if (!option) continue;
+    if (option->Kind == okHelp || option->Kind == okVersion) return option;
+    if (option->ValueName) ++index;
+  }
+  return nullptr;
+}
+
+} // namespace
+
+std::span<const TOption> CommandLineOptions() { return Options; }
 
 const TOption *FindOption(const std::string &word) {
   for (const TOption &option : Options)
@@ -56,19 +82,18 @@ const TOption *FindOption(const std::string &word) {
   return nullptr;
 }
 
-} // namespace
-
 void TDriver::ParseCommandLine() {
   VideoPath.clear();
   PlayerCode.clear();
   const std::vector<std::string> args = Services.Process.Arguments();
-  // On Windows "/" begins an option too; on POSIX it begins an absolute path.
   const bool slashIsOption = Services.Process.SlashIsOption();
+  // --help and --version win over everything else on the line.
+  if (const TOption *request = FindInfoRequest(args, slashIsOption))
+    request->Kind == okHelp ? ShowHelp() : ShowVersion();
   bool haveScript = false;
   for (size_t index = 0; index < args.size(); ++index) {
     const std::string arg(Trim(args[index]));
-    const bool isOption = !arg.empty() && (arg[0] == '-' || (slashIsOption && arg[0] == '/'));
-    if (!isOption) {
+    if (!IsOption(arg, slashIsOption)) {
       if (!Services.Files.FileExists(arg)) {
         WriteLogLine("Ignoring non-existant file specified at command line: " + arg);
       } else if (!haveScript) {
@@ -87,11 +112,13 @@ void TDriver::ParseCommandLine() {
     }
     // The next argument is the value, whatever it looks like.
     std::string value;
-    if (TakesValue(option->Kind) && index + 1 < args.size()) value = Trim(args[++index]);
+    if (option->ValueName && index + 1 < args.size()) value = Trim(args[++index]);
     double number = 0;
     switch (option->Kind) {
     case okSwitch: Settings.*(option->Field) = option->Value; break;
-    case okIgnored: break;
+    case okIgnored:
+    case okHelp:
+    case okVersion: break;
     case okPlayer: PlayerCode = value; break;
     case okDeviceType: Settings.MCIDeviceType = value; break;
     case okDelay:
@@ -106,6 +133,7 @@ void TDriver::ParseCommandLine() {
       else
         WriteLogLine("Ignoring invalid sub-fps: " + value);
       break;
+    case okSubCodePage: Settings.SubCodePage = value; break;
     }
   }
   if (!haveScript) ShowUsage();

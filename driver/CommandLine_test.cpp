@@ -119,6 +119,10 @@ TEST_F(CommandLineTest, ValueOptionsTakeTheNextArgumentWhateverItIs) {
   Parse({"s.txt", "--player", "MCI", "-mdt", "avivideo"});
   EXPECT_EQ(T.Driver.PlayerCode, "MCI");
   EXPECT_EQ(T.Driver.Settings.MCIDeviceType, "avivideo");
+  Parse({"--sub-codepage", " iso-8859-2 ", "s.txt"});
+  EXPECT_EQ(T.Driver.Settings.SubCodePage, "iso-8859-2");
+  Parse({"s.txt", "-sc", "1250"});
+  EXPECT_EQ(T.Driver.Settings.SubCodePage, "1250");
 }
 
 TEST_F(CommandLineTest, ValueOptionAtTheEndGivesAnEmptyValue) {

@@ -31,6 +31,11 @@ int TDriver::Run() {
     report = FailureReport(Exception("Unknown failure"));
     exitCode = 1;
   }
+  // The player goes first, so what its libraries say on their way out is
+  // still captured; their lines and standard error are then given back
+  // before the report, which is the last thing written.
+  Finalize();
+  Services.PlayerLog.Release(exitCode != 0);
   if (!report.empty()) {
     // The stream that failed may fail again; the exit code tells the story.
     try {
@@ -38,7 +43,6 @@ int TDriver::Run() {
     } catch (...) {
     }
   }
-  Finalize();
   // Lines still buffered for a file or pipe go out now; if they cannot, the
   // run did not succeed.
   try {

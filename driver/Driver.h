@@ -5,6 +5,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -15,7 +16,9 @@
 #include "platform/Files.h"
 #include "platform/Loop.h"
 #include "platform/Output.h"
+#include "platform/PlayerLog.h"
 #include "platform/Process.h"
+#include "platform/SubtitleTracks.h"
 #include "player/PositionPredictor.h"
 #include "player/UntVideoIF.h"
 #include "script/UntCaptel.h"
@@ -31,6 +34,9 @@ struct TSettings {
   std::string MCIDeviceType;
   // Subtitles only at the ticks, without the wake between them.
   bool TickOnly = false;
+  // "--sub-codepage": the code page of subtitle files in no declared
+  // encoding that are not UTF-8; empty to guess.
+  std::string SubCodePage;
 };
 
 struct TPlayerControl;
@@ -43,6 +49,7 @@ struct TServices {
   ILoop &Loop;
   ICodePages &CodePages;
   IFileSystem &Files;
+  IPlayerLog &PlayerLog;
 };
 
 class TDriver {
@@ -61,10 +68,16 @@ public:
   [[noreturn]] void PrintScreenplay();
   [[noreturn]] void FatalError(const std::string &message);
   [[noreturn]] void ShowUsage();
+  void WriteUsageText();
+  // --help and --version: write their text and end the process with 0.
+  [[noreturn]] void ShowHelp();
+  [[noreturn]] void ShowVersion();
   void Finalize();
 
   // Command line.
   void ParseCommandLine();
+  // Loads ScriptPath, or the subtitles of a video given alone.
+  void LoadScript();
 
   // Console, player, clock and keys.
   void PrepareConsole();
@@ -116,4 +129,6 @@ public:
   int ShortWakes = 0;
   double ShortPosition = NAN;
   double LastReading = NAN;
+  // Reads a video's first text subtitle track; tests put a fake here.
+  std::function<TSubtitleTrack(const std::string &)> ReadTrack = ReadSubtitleTrack;
 };

@@ -1,6 +1,12 @@
 // Subtitle output: the speaker column and word wrapping of one entry, and the
-// plain log line.
+// plain log line. Widths are display columns: one per byte of an 8-bit
+// script, per grapheme cluster of imported UTF-8 text.
 #include "driver/Driver.h"
+
+#include <string_view>
+
+#include "driver/TextUnits.h"
+#include "script/TextStyle.h"
 
 namespace {
 
@@ -8,54 +14,115 @@ constexpr int32_t SpeakerColumnWidth = 13;
 constexpr int32_t DefaultLineWidth = 79;
 const char SpeakerSeparator[] = ":\t";
 
+// The line under construction: its bytes, its display width, and the styles
+// its text has left on, which a continuation line takes up again (the output
+// ends every line's styles).
+struct TLine {
+  std::string Bytes;
+  size_t Width = 0;
+  bool Italic = false;
+  bool Bold = false;
+
+  void AppendSpaces(size_t count) {
+    Bytes.append(count, ' ');
+    Width += count;
+  }
+  void Append(std::string_view text, const TTextUnit *first, const TTextUnit *last) {
+    for (const TTextUnit *unit = first; unit != last; ++unit) {
+      const char c = text[unit->Begin];
+      if (unit->Width == 0 && unit->End - unit->Begin == 1 && TextStyle::IsMarker(c)) {
+        Italic = c == TextStyle::ItalicOn || (Italic && c != TextStyle::ItalicOff);
+        Bold = c == TextStyle::BoldOn || (Bold && c != TextStyle::BoldOff);
+      }
+      Width += static_cast<size_t>(unit->Width);
+    }
+    if (first != last) Bytes.append(text.substr(first->Begin, (last - 1)->End - first->Begin));
+  }
+  // A continuation line: the indentation, then the styles still on.
+  void Restart(size_t column) {
+    Bytes.assign(column, ' ');
+    Width = column;
+    if (Italic) Bytes += TextStyle::ItalicOn;
+    if (Bold) Bytes += TextStyle::BoldOn;
+  }
+};
+
 } // namespace
 
 void TDriver::WriteSubtitle(const TText &entry) {
   const std::string &text = entry.Text;
+  const bool unicode = Script && Script->UnicodeText;
   // The console preparation keeps the width positive; should a bad one slip
   // through, the layout uses the default rather than lose its footing.
   const size_t width =
       static_cast<size_t>(Settings.LineWidth > 0 ? Settings.LineWidth : DefaultLineWidth);
-  std::string line;
-  size_t i = 0; // 0-based start of the next word
+  const auto emit = [&](const TLine &line) {
+    if (unicode)
+      Services.Output.WriteTextLine(line.Bytes, !Settings.Screenplay);
+    else
+      Services.Output.WriteLine(line.Bytes);
+  };
+
+  TLine line;
+  std::string_view rest = text;
   const size_t colon = text.find(SpeakerSeparator);
   if (colon != std::string::npos) {
-    line.assign(text, 0, colon + 1);
-    line += ' ';
+    const std::string_view speaker(text.data(), colon + 1);
+    const std::vector<TTextUnit> units = SplitTextUnits(speaker, unicode);
+    line.Append(speaker, units.data(), units.data() + units.size());
+    line.AppendSpaces(1);
     if (SpeakerColumn == 0) SpeakerColumn = SpeakerColumnWidth;
-    i = colon + 2;
+    rest.remove_prefix(colon + 2);
   }
   const size_t column = static_cast<size_t>(SpeakerColumn);
-  if (line.size() < column) line.append(column - line.size(), ' ');
+  if (line.Width < column) line.AppendSpaces(column - line.Width);
 
-  while (i < text.size()) {
-    size_t j = text.find(' ', i);
-    if (j == std::string::npos) j = text.size();
-    const size_t k = j - i;
-    if (line.size() + k <= width) {
-      line.append(text, i, k);
-      if (line.size() < width) line += ' ';
-      i = j + 1;
+  const std::vector<TTextUnit> units = SplitTextUnits(rest, unicode);
+  const TTextUnit *const end = units.data() + units.size();
+  const auto isSpace = [&](const TTextUnit *u) {
+    return u->End - u->Begin == 1 && rest[u->Begin] == ' ';
+  };
+  const TTextUnit *i = units.data(); // the next word's first unit
+  while (i < end) {
+    const TTextUnit *j = i;
+    size_t k = 0; // the word's width
+    for (; j < end && !isSpace(j); ++j)
+      k += static_cast<size_t>(j->Width);
+    if (line.Width + k <= width) {
+      line.Append(rest, i, j);
+      if (line.Width < width) line.AppendSpaces(1);
+      i = j < end ? j + 1 : end;
     } else if (k + column <= width) {
-      Services.Output.WriteLine(line);
-      line.assign(column, ' ');
-    } else if (line.size() < width) {
-      const size_t n = width - line.size();
-      line.append(text, i, n);
-      i += n;
-    } else if (line.size() > column) {
-      // No room left to split into: the full line goes out and the word
-      // carries on on a continuation line.
-      Services.Output.WriteLine(line);
-      line.assign(column, ' ');
+      emit(line);
+      line.Restart(column);
     } else {
-      // Not even a fresh continuation line has room (the width is not above
-      // the speaker column): the word stands whole on this line.
-      line.append(text, i, k);
-      i = j + 1;
+      // Split: as much of the word as the line has room for, never cutting
+      // a unit. A wide character may not fit the one column left.
+      const TTextUnit *cut = i;
+      for (size_t used = line.Width; cut < j && used + cut->Width <= width; ++cut)
+        used += static_cast<size_t>(cut->Width);
+      if (cut > i) {
+        line.Append(rest, i, cut);
+        i = cut;
+      } else if (line.Width > column) {
+        // No room left to split into: the full line goes out and the word
+        // carries on on a continuation line.
+        emit(line);
+        line.Restart(column);
+      } else if (line.Width < width) {
+        // Even a fresh line cannot hold the wide character: it stands alone
+        // and the line runs one column past the width.
+        line.Append(rest, i, i + 1);
+        ++i;
+      } else {
+        // Not even a fresh continuation line has room (the width is not above
+        // the speaker column): the word stands whole on this line.
+        line.Append(rest, i, j);
+        i = j < end ? j + 1 : end;
+      }
     }
   }
-  Services.Output.WriteLine(line);
+  emit(line);
 }
 
 void TDriver::WriteLogLine(const std::string &message) { Services.Output.WriteLine(message); }

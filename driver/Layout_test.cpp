@@ -176,6 +176,104 @@ TEST_F(LayoutTest, EveryCharacterOnceAndInOrderForAnyWidth) {
   }
 }
 
+// Imported UTF-8 texts are laid out by display columns: wide characters take
+// two, combining marks and style markers none, and no cut falls inside a
+// grapheme cluster. An 8-bit script keeps its byte layout.
+struct TWidthCase {
+  const char *Name;
+  bool Unicode;
+  int Width;
+  int32_t Column; // SpeakerColumn before the entry
+  std::string Text;
+  std::vector<std::string> Lines;
+};
+
+TEST_F(LayoutTest, UnicodeTextWrapsByDisplayWidth) {
+  const std::string e = "e\xCC\x81"; // e and a combining acute: one column
+  const std::string thumb = "\xF0\x9F\x91\x8D\xF0\x9F\x8F\xBD"; // thumb and skin tone: two
+  const std::string family = "\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7"; // woman ZWJ girl
+  const TWidthCase cases[] = {
+      {"wide words wrap",
+       true,
+       10,
+       0,
+       "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86 \xE3\x81\x88\xE3\x81\x8A",
+       {"\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86 ", "\xE3\x81\x88\xE3\x81\x8A "}},
+      {"wide word split, one column left over",
+       true,
+       5,
+       0,
+       "\xE3\x81\x82\xE3\x81\x84\xE3\x81\x86\xE3\x81\x88\xE3\x81\x8A",
+       {"\xE3\x81\x82\xE3\x81\x84", "\xE3\x81\x86\xE3\x81\x88", "\xE3\x81\x8A "}},
+      {"combining marks stay with their letter",
+       true,
+       4,
+       0,
+       e + e + e + e + e,
+       {e + e + e + e, e + " "}},
+      {"exact fit counts marks as nothing", true, 4, 0, e + e + " " + e, {e + e + " " + e}},
+      {"emoji cluster at the edge", true, 5, 0, "abcd" + thumb + "x", {"abcd", thumb + "x "}},
+      {"joined emoji are one wide unit",
+       true,
+       3,
+       0,
+       "a" + family + family,
+       {"a" + family, family + " "}},
+      {"wide character with one column after the indentation",
+       true,
+       14,
+       13,
+       "\xE6\x97\xA5\xE6\x9C\xAC",
+       {Spaces(13) + "\xE6\x97\xA5", Spaces(13) + "\xE6\x9C\xAC"}},
+      {"wide speaker is padded by columns",
+       true,
+       30,
+       0,
+       "\xE3\x82\xA2\xE3\x83\xB3:\tok",
+       {"\xE3\x82\xA2\xE3\x83\xB3: " + Spaces(7) + "ok "}},
+      {"styles reopen on continuation lines",
+       true,
+       10,
+       0,
+       "\x0E\x11"
+       "aaaa bbbb\x12 cccc\x0F",
+       {"\x0E\x11"
+        "aaaa bbbb\x12 ",
+        "\x0E"
+        "cccc\x0F "}},
+      {"bytes that are not UTF-8 take a column each",
+       true,
+       2,
+       0,
+       "\xFF\xFE"
+       "ab",
+       {"\xFF\xFE", "ab"}},
+      {"8-bit script counts bytes",
+       false,
+       4,
+       0,
+       "\xC3\xA9\xC3\xA9\xC3\xA9",
+       {"\xC3\xA9\xC3\xA9", "\xC3\xA9 "}},
+  };
+  T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
+  for (const TWidthCase &c : cases) {
+    T.Driver.Script->UnicodeText = c.Unicode;
+    T.Driver.Settings.LineWidth = c.Width;
+    T.Driver.SpeakerColumn = c.Column;
+    T.Output.Kinds.clear();
+    EXPECT_EQ(Write(c.Text), c.Lines) << c.Name;
+    EXPECT_EQ(T.Output.Kinds, std::string(c.Lines.size(), c.Unicode ? 's' : 'b')) << c.Name;
+  }
+}
+
+TEST_F(LayoutTest, ScreenplayWritesUnicodeTextPlain) {
+  T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
+  T.Driver.Script->UnicodeText = true;
+  T.Driver.Settings.Screenplay = true;
+  Write("\x0Ehi\x0F");
+  EXPECT_EQ(T.Output.Kinds, "p");
+}
+
 TEST_F(LayoutTest, LogLineIsWrittenWholeAndUnwrapped) {
   T.Driver.Settings.LineWidth = 10;
   T.Driver.SpeakerColumn = 13;

@@ -21,8 +21,14 @@ void TDriver::PrepareConsole() {
   IConsole &console = Services.Console;
   auto report = [&](bool ok, const std::string &okLine, const std::string &failedPrefix) {
     if (!Settings.Debug) return;
-    WriteLogLine(ok ? okLine : failedPrefix + std::to_string(console.GetLastError()));
+    if (ok) return WriteLogLine(okLine);
+    const std::string text = console.GetLastErrorText();
+    WriteLogLine(failedPrefix + (text.empty() ? std::to_string(console.GetLastError()) : text));
   };
+
+  // From here on the player's libraries write into the log, not the console.
+  Services.PlayerLog.Capture([this](const std::string &line) { WriteLogLine(line); },
+                             Settings.Debug);
 
   if (Settings.DetachConsole) {
     console.FreeConsole();
@@ -50,7 +56,11 @@ void TDriver::PrepareConsole() {
     report(console.SetWindowInfo(output, true, window), "Repos OK", "Repos failed: ");
 
     TCoord strip{static_cast<int16_t>(width), StripRows};
-    report(console.SetScreenBufferSize(output, strip), "Resize OK", "Resize failed: ");
+    const bool resized = console.SetScreenBufferSize(output, strip);
+    report(resized, "Resize OK", "Resize failed: ");
+    // A console that kept another size is laid out at the width it has.
+    if (!resized && console.GetScreenBufferInfo(output, info))
+      SetLineWidthFromColumns(Settings, info.Size.X);
   }
 
   // The console is taken to use the OEM set whatever its real code page is.

@@ -54,6 +54,20 @@ TEST_F(PrepareConsoleTest, FailuresAreReportedWithTheSystemErrorAndDoNotStop) {
   EXPECT_FALSE(T.Console.CursorVisible);
 }
 
+// A terminal that ignores resize requests: the Debug lines say what it kept,
+// and the layout uses the width it really has.
+TEST_F(PrepareConsoleTest, ConsoleThatKeptItsSizeIsReportedAndLaidOutAtItsWidth) {
+  T.Console.BufferInfo.Size = {100, 30};
+  T.Console.LargestWindow = {100, 30};
+  T.Console.BufferSizeResults = {true, false};
+  T.Console.WindowInfoResult = false;
+  T.Console.LastErrorText = "the terminal kept 100x30";
+  T.Driver.PrepareConsole();
+  EXPECT_EQ(T.Output.Lines, (TLines{"OK", "Repos failed: the terminal kept 100x30",
+                                    "Resize failed: the terminal kept 100x30", "Code page is 437"}));
+  EXPECT_EQ(T.Driver.Settings.LineWidth, 99);
+}
+
 TEST_F(PrepareConsoleTest, WithoutDebugNothingIsWrittenEvenOnFailure) {
   T.Driver.Settings.Debug = false;
   T.Console.BufferSizeResults = {false, false};

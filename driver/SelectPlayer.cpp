@@ -22,7 +22,8 @@ void TDriver::SelectPlayer() {
 }
 
 bool TDriver::TryPlayer(const TPlayerControl &control) {
-  Player = TVideoPlayerRef(control.Create(Script->FrameRate, Settings.MCIDeviceType));
+  Player = TVideoPlayerRef(
+      control.Create(Script->FrameRate, Script->TimesInMilliseconds, Settings.MCIDeviceType));
   if (Player->IsAvailable()) return true;
   if (Settings.Debug) WriteLogLine(std::string(control.Name) + " interface not available");
   Player->Close();

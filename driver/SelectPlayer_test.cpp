@@ -180,6 +180,16 @@ TEST_F(SelectPlayerTest, PlayerGetsTheScriptsFrameRate) {
   EXPECT_EQ(T.Driver.Player->GetPosition(), 60.0);
 }
 
+TEST_F(SelectPlayerTest, ScriptInMillisecondsHasTheMciControlCountMilliseconds) {
+  T.Driver.Script->FrameRate = 1000.0;
+  T.Driver.Script->TimesInMilliseconds = true;
+  ASSERT_EQ(Select(false, true), -1);
+  Mci.SetProperty("Position", TVariant::Double(1001.0));
+  EXPECT_EQ(T.Driver.Player->GetPosition(), 1001.0);
+  EXPECT_EQ(Mci.CallTexts().back(), "get Position");
+  EXPECT_EQ(Mci.CallTexts()[Mci.CallTexts().size() - 2], "put TimeFormat I4 0");
+}
+
 TEST_F(SelectPlayerTest, PreviousPlayerIsReleased) {
   ASSERT_EQ(Select(true, true), -1);
   EXPECT_EQ(AMovie.Released, 0);

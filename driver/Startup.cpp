@@ -9,7 +9,10 @@ void TDriver::Startup() {
   ParseCommandLine();
   Script = std::make_unique<TCaptel>([this](const std::string &message) { WriteLogLine(message); },
                                      Services.CodePages, Services.Files);
-  Script->LoadFromFile(ScriptPath);
+  Script->SubtitleCodePage = Settings.SubCodePage;
+  LoadScript();
+  // An empty table would make a silent run; standard output stays as it is.
+  if (Script->Count <= 1) Services.Process.WriteErrorLine("No subtitles found in " + ScriptPath);
   // The command line's video file wins; the script is asked only without one.
   if (VideoPath.empty()) Script->FindVideoFile(VideoPath);
   // A followed player already has its video.
@@ -35,13 +38,15 @@ void TDriver::PrintScreenplay() {
 }
 
 void TDriver::FatalError(const std::string &message) {
+  // The player's last words and standard error come back before the message.
+  Services.PlayerLog.Release(true);
   WriteLogLine("Fatal error: " + message);
   ShowUsage();
 }
 
 // NOTE: "definiton" and "conitnue" are misspelt on purpose: this is the text
 // users and scripts know and compare against. Do not correct them.
-void TDriver::ShowUsage() {
+void TDriver::WriteUsageText() {
   IOutput &out = Services.Output;
   out.WriteLine("Usage: " + Services.Process.ProgramPath() + " <subtitlefile> [<videofile>]");
   out.WriteLine("<file> is a subtitle-definiton file with full path.");
@@ -49,6 +54,11 @@ void TDriver::ShowUsage() {
                 "\tthis information.");
   out.WriteLine(" If movie-file is specified both places, then the cmd-line argument\r\n"
                 "\ttakes precedence.");
+}
+
+void TDriver::ShowUsage() {
+  IOutput &out = Services.Output;
+  WriteUsageText();
   out.WriteLine("");
   out.WriteLine("Press ENTER to conitnue...");
   // The user reads the text before the window may close; anything still

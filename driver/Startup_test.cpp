@@ -112,6 +112,34 @@ TEST_F(StartupTest, LoaderWarningsGoThroughTheLogLine) {
   EXPECT_EQ(T.Output.Lines, (std::vector<std::string>{"Bad frame number: 1x", "Hi "}));
 }
 
+TEST_F(StartupTest, ImportedSubtitlesGoThroughTheSameScreenplay) {
+  T.Files.Add("talk.vtt", "WEBVTT\n\n00:02.000 --> 00:03.000\n<v Anna>Hi\nthere\n\n"
+                          "00:01.000 --> 00:02.000\nFirst\n");
+  EXPECT_EQ(Run({"-scp", "talk.vtt", "demo.avi"}), 0);
+  EXPECT_EQ(T.Output.Lines,
+            (std::vector<std::string>{"First ", "Anna:        Hi ", "             there "}));
+  EXPECT_TRUE(T.Process.ErrorLines.empty());
+}
+
+TEST_F(StartupTest, AnEmptyTableIsSaidOnStandardErrorOnly) {
+  for (const std::string &bytes :
+       {ScriptText({"{HEAD", "TITLE=x", "}"}), std::string("WEBVTT\n")}) {
+    TTestDriver t;
+    t.Files.Add("empty.sub", bytes);
+    t.Files.Add("demo.avi", "");
+    t.Process.Args = {"-scp", "empty.sub", "demo.avi"};
+    EXPECT_EQ(t.Driver.Run(), 0);
+    EXPECT_TRUE(t.Output.Lines.empty());
+    EXPECT_EQ(t.Process.ErrorLines, (std::vector<std::string>{"No subtitles found in empty.sub"}));
+  }
+}
+
+TEST_F(StartupTest, SubtitleCodePageReachesTheImporter) {
+  T.Files.Add("cz.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\n\x9Elu\x9Dou\xE8k\xFD\r\n");
+  EXPECT_EQ(Run({"-scp", "--sub-codepage", "cp1250", "cz.srt", "demo.avi"}), 0);
+  EXPECT_EQ(T.Output.Lines, (std::vector<std::string>{"žluťoučký "}));
+}
+
 TEST_F(StartupTest, UnreadableScriptEndsWithTheReportAndOne) {
   T.Files.Errors["s.txt"] = 5;
   EXPECT_EQ(Run({"-scp", "s.txt"}), 1);
@@ -168,6 +196,28 @@ TEST_F(StartupTest, NormalRunPlaysUntilTheQuitKeyThenShutsDownWithZero) {
   EXPECT_GE(control.Created, 1);
   EXPECT_EQ(control.Released, control.Created);
   EXPECT_EQ(T.Output.Flushes, 1);
+  EXPECT_EQ(T.PlayerLog.Calls, (std::vector<std::string>{"Capture(dropped)", "Release(ok)"}));
+}
+
+// What the player's libraries said is passed on, and standard error given
+// back, before the fatal error or the report: those are the last lines.
+TEST_F(StartupTest, PlayerLogIsReleasedBeforeTheFatalErrorAndTheReport) {
+  T.PlayerLog.LastWords = "mpv: why";
+  EXPECT_EQ(Run({"s.txt"}), 1);
+  const std::vector<std::string> fatal(T.Output.Lines.end() - UsageLines.size() - 2,
+                                       T.Output.Lines.end());
+  EXPECT_EQ(fatal, WithUsage({"mpv: why", "Fatal error: No supported video player available."}));
+  EXPECT_EQ(T.PlayerLog.Calls.at(1), "Release(failed)");
+
+  TRecordingControl control;
+  control.FailOn("FileName", DispE_Exception, TExcepInfo{});
+  TRegisteredControl registered("AMovie.ActiveMovie Control", &control);
+  T.Output.Lines.clear();
+  T.PlayerLog.LastWords = "mpv: why";
+  EXPECT_EQ(Run({"s.txt"}), 1);
+  ASSERT_GE(T.Output.Lines.size(), 2u);
+  EXPECT_EQ(*(T.Output.Lines.end() - 2), "mpv: why");
+  EXPECT_EQ(T.Output.Lines.back().rfind("Exception EOleException", 0), 0u);
 }
 
 } // namespace

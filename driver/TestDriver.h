@@ -9,6 +9,7 @@
 #include "platform/fake/FakeFiles.h"
 #include "platform/fake/FakeLoop.h"
 #include "platform/fake/FakeOutput.h"
+#include "platform/fake/FakePlayerLog.h"
 #include "platform/fake/FakeProcess.h"
 
 struct TTestDriver {
@@ -18,7 +19,8 @@ struct TTestDriver {
   TFakeLoop Loop;
   TFakeCodePages CodePages;
   TFakeFiles Files;
-  TDriver Driver{TServices{Process, Output, Console, Loop, CodePages, Files}};
+  TFakePlayerLog PlayerLog;
+  TDriver Driver{TServices{Process, Output, Console, Loop, CodePages, Files, PlayerLog}};
 
   // The exit code of an operation that ends the process, -1 if it returns.
   template <class F> int ExitCodeOf(F operation) {

@@ -21,9 +21,10 @@ int main(int argc, char **argv) {
     std::unique_ptr<IOutput> output = CreatePlatformOutput(codePages);
     std::unique_ptr<IConsole> console = CreatePlatformConsole(codePages);
     std::unique_ptr<ILoop> loop = CreatePlatformLoop();
-    RegisterPlatformControls(*loop);
+    std::unique_ptr<IPlayerLog> playerLog = CreatePlatformPlayerLog(*loop);
+    RegisterPlatformControls(*loop, *playerLog);
     RegisterPlatformFollowers(*loop);
-    TDriver driver(TServices{*process, *output, *console, *loop, codePages, files});
+    TDriver driver(TServices{*process, *output, *console, *loop, codePages, files, *playerLog});
     exitCode = driver.Run();
   } // the driver, and with it the last player reference, is gone here
   UninitializeAutomation();

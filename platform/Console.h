@@ -55,6 +55,9 @@ public:
   virtual uint32_t GetOutputCP() = 0;
   virtual bool SetCursorInfo(THandle output, uint32_t size, bool visible) = 0;
   virtual uint32_t GetLastError() = 0;
+  // The last failure in words where its number says too little (a terminal
+  // that kept its size); empty when the number is all there is.
+  virtual std::string GetLastErrorText() { return ""; }
   // Looks at the first waiting input event without removing it; count is the
   // number of events copied (0 or 1). Never waits.
   virtual bool PeekInput(THandle input, TInputRecord &event, uint32_t &count) = 0;

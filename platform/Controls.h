@@ -3,7 +3,9 @@
 #pragma once
 
 class ILoop;
+class IPlayerLog;
 
 // Registers this platform's in-process controls; their events are served by
-// `loop` on the main thread. Does nothing where the platform has none.
-void RegisterPlatformControls(ILoop &loop);
+// `loop` on the main thread and their messages go to `log`. Does nothing
+// where the platform has none.
+void RegisterPlatformControls(ILoop &loop, IPlayerLog &log);

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 class IFileSystem {
 public:
@@ -13,6 +14,12 @@ public:
   // The file's bytes; raises EInOutError with the system error number when the
   // file cannot be opened, read or closed.
   virtual std::string ReadAll(const std::string &name) = 0;
+  // At most the first `limit` bytes of a regular file; empty when it cannot
+  // be read or is not a regular file (a pipe, a device), which it leaves unread.
+  virtual std::string ReadHead(const std::string &name, size_t limit) = 0;
+  // The names of the entries of a directory ("" is the current one), without
+  // their directory; empty when it cannot be read.
+  virtual std::vector<std::string> ListDirectory(const std::string &directory) = 0;
 };
 
 // The real file system of this platform.

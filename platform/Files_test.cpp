@@ -1,9 +1,10 @@
 // What every file system must do, run against each platform's real one and
 // against the fake the other tests use, so the fake cannot drift: whole-file
-// reads, the error numbers of a missing file and a directory, and the
-// file-exists test.
+// reads, the error numbers of a missing file and a directory, the
+// file-exists test, the head of a file and the names in a folder.
 #include "platform/Files.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <memory>
@@ -99,6 +100,20 @@ TEST_P(FileSystemContract, FileExistsCountsNoDirectories) {
   EXPECT_FALSE(World->Files().FileExists(World->Dir()));
   EXPECT_FALSE(World->Files().FileExists(World->Dir() + "/missing"));
   EXPECT_FALSE(World->Files().FileExists(""));
+}
+
+TEST_P(FileSystemContract, HeadOfAFileAndTheNamesInAFolder) {
+  IFileSystem &files = World->Files();
+  const std::string movie = World->Write("movie.mkv", "0123456789");
+  World->Write("movie.en.srt", "");
+  EXPECT_EQ(files.ReadHead(movie, 4), "0123");
+  EXPECT_EQ(files.ReadHead(movie, 400), "0123456789");
+  EXPECT_EQ(files.ReadHead(World->Dir() + "/missing", 4), "");
+  std::vector<std::string> names = files.ListDirectory(World->Dir());
+  std::erase_if(names, [](const std::string &name) { return name == "." || name == ".."; });
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(names, (std::vector<std::string>{"movie.en.srt", "movie.mkv"}));
+  EXPECT_TRUE(files.ListDirectory(World->Dir() + "/missing").empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(RealAndFake, FileSystemContract, ::testing::Values(false, true),

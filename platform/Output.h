@@ -13,6 +13,12 @@ public:
   // a file or pipe the stream writes in 128-byte blocks. A failed write
   // raises EInOutError.
   virtual void WriteLine(const std::string &line) = 0;
+  // Writes a line of imported UTF-8 text, which may hold style marker bytes,
+  // and a CR LF, on the same terms. A terminal or console gets the text in
+  // its own charset, "?" for what it cannot show, and with `styled` italics
+  // and bold as such (ended at the line's end); otherwise the markers are
+  // dropped. A file or pipe gets plain UTF-8.
+  virtual void WriteTextLine(const std::string &utf8, bool styled) = 0;
   // Writes whatever is buffered (at exit). Raises EInOutError on failure.
   virtual void Flush() = 0;
 };

@@ -1,5 +1,5 @@
 // Process service: the program's arguments and path, one line of standard
-// input.
+// input, and lines to standard error.
 #pragma once
 
 #include <memory>
@@ -19,6 +19,9 @@ public:
   // True when options may also begin with "/" (Windows); on POSIX an argument
   // beginning with "/" is an absolute path.
   virtual bool SlashIsOption() = 0;
+  // Writes one line to standard error, for what must not mix with the
+  // program's output; a failed write is not reported.
+  virtual void WriteErrorLine(const std::string &line) = 0;
 };
 
 std::unique_ptr<IProcess> CreatePlatformProcess(int argc, char **argv);

@@ -9,11 +9,14 @@ const std::vector<TPlayerControl> &PlayerControls() {
   static const std::vector<TPlayerControl> controls = {
       {{"AMovie"},
        "AMovie",
-       [](double frameRate, std::string &) -> IVideoPlayer * { return new TAMovie(frameRate); }},
+       // Seconds times a frame rate of 1000 are milliseconds already.
+       [](double frameRate, bool, std::string &) -> IVideoPlayer * {
+         return new TAMovie(frameRate);
+       }},
       {{"MPLayer", "MCI"},
        "MPlayer",
-       [](double frameRate, std::string &mciDeviceType) -> IVideoPlayer * {
-         return new TMPlayer(frameRate, mciDeviceType);
+       [](double frameRate, bool milliseconds, std::string &mciDeviceType) -> IVideoPlayer * {
+         return new TMPlayer(frameRate, mciDeviceType, milliseconds);
        }},
       // Tried last: the only one current Windows versions still register.
       {{"WMP"},

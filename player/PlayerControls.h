@@ -11,7 +11,8 @@ struct TPlayerControl {
   std::vector<std::string> Codes; // "-player" values that name this player
   const char *Name;               // as in "<Name> interface not available"
   // Never fails; the player says whether its control could be created.
-  IVideoPlayer *(*Create)(double frameRate, std::string &mciDeviceType);
+  // `milliseconds`: the script is timed in milliseconds (frame rate 1000).
+  IVideoPlayer *(*Create)(double frameRate, bool milliseconds, std::string &mciDeviceType);
 };
 
 // In the order the fallback tries them.

@@ -1,11 +1,12 @@
 // TMPlayer: every operation as get, put and method calls on the MCI
-// multimedia control, which is asked to count in frames.
+// multimedia control, which is asked to count in frames (or milliseconds).
 #include "player/UntIFMPlayer.h"
 
 #include "player/ControlCalls.h"
 
 namespace {
 
+constexpr int32_t MciFormatMilliseconds = 0;
 constexpr int32_t MciFormatFrames = 3;
 
 // The control's "mode" numbers as playback states.
@@ -22,18 +23,19 @@ int32_t StateOfMode(int32_t mode) {
 
 } // namespace
 
-TMPlayer::TMPlayer(double frameRate, std::string &deviceType)
-    : TControlPlayer("MCI.MMControl", frameRate), FDeviceType(deviceType) {}
+TMPlayer::TMPlayer(double frameRate, std::string &deviceType, bool milliseconds)
+    : TControlPlayer("MCI.MMControl", frameRate), FDeviceType(deviceType),
+      FTimeFormat(milliseconds ? MciFormatMilliseconds : MciFormatFrames) {}
 
 double TMPlayer::GetPosition() {
   // The time format is set before every use of "Position": the control may
   // have been switched by someone else.
-  Put(FPlayer, "TimeFormat", TVariant::Integer(MciFormatFrames));
+  Put(FPlayer, "TimeFormat", TVariant::Integer(FTimeFormat));
   return VariantToDouble(Get(FPlayer, "Position"));
 }
 
 void TMPlayer::SetPosition(double position) {
-  Put(FPlayer, "TimeFormat", TVariant::Integer(MciFormatFrames));
+  Put(FPlayer, "TimeFormat", TVariant::Integer(FTimeFormat));
   double frames = position; // our own copy: a value written back is dropped
   Put(FPlayer, "Position", TVariant::DoubleByRef(frames));
 }

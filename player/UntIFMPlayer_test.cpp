@@ -30,6 +30,15 @@ TEST_F(TMPlayerTest, PositionsTravelInFramesWithTheTimeFormatSetEachTime) {
   EXPECT_EQ(Control.Lookups.size(), 4u);
 }
 
+TEST_F(TMPlayerTest, MillisecondScriptAsksTheControlInMilliseconds) {
+  TVideoPlayerRef player{new TMPlayer(1000.0, DeviceType, true)};
+  Control.SetProperty("Position", TVariant::Double(1001));
+  EXPECT_EQ(player->GetPosition(), 1001.0);
+  player->SetPosition(60000);
+  EXPECT_EQ(Control.CallTexts(), (Calls{"put TimeFormat I4 0", "get Position",
+                                        "put TimeFormat I4 0", "put Position R8 byref 60000"}));
+}
+
 TEST_F(TMPlayerTest, PositionOfOtherNumericKindsIsConverted) {
   Control.SetProperty("Position", TVariant::Integer(250));
   EXPECT_EQ(Player->GetPosition(), 250.0);

@@ -16,14 +16,20 @@ void TCaptel::LoadFromFile(const std::string &fileName) {
   Count = 0;
   Texts[0].Frame = 1;
   FDroppedEntries = 0;
+  UnicodeText = false;
+  TimesInMilliseconds = false;
 
   // The file is read whole, so it is already closed when parsing starts; a
   // failed open, read or close raises EInOutError from here.
   const std::string bytes = FFiles.ReadAll(fileName);
+  if (ImportSubtitles(bytes, fileName)) return;
   TLineReader reader(bytes);
   while (!reader.Eof())
     ReadBlock(reader);
+  CloseTable();
+}
 
+void TCaptel::CloseTable() {
   LastFrame = Texts[Count].Frame;
   ++Count;
   Texts[Count].Frame = EndMarkerFrame;

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 // Which of the system's two character sets a text is in.
 enum TCodePageKind : int32_t { cpkOther = 0, cpkOEM = 1, cpkANSI = 2 };
@@ -13,6 +14,7 @@ class ICodePages;
 class IFileSystem;
 class TLineReader;
 class TFields;
+struct TCueList;
 
 using TLogProc = std::function<void(const std::string &)>;
 
@@ -41,7 +43,13 @@ public:
   TCaptel(const TCaptel &) = delete;
   TCaptel &operator=(const TCaptel &) = delete;
 
+  // Loads a subtitle file: one in an imported format (see ImportSubtitles),
+  // else a native script.
   void LoadFromFile(const std::string &fileName);
+  // Loads subtitles in one of the imported formats (SubRip, WebVTT,
+  // SubStation, MicroDVD) from their bytes, named `sourceName` in messages.
+  // False, with nothing changed, when the bytes are in none of them.
+  bool ImportSubtitles(const std::string &bytes, const std::string &sourceName);
   void FindVideoFile(std::string &name);
   void SeekTo(uint32_t frame);
   void AdvanceTo(double frames, double seconds);
@@ -78,6 +86,16 @@ public:
   uint16_t Count = 0;
   TText Texts[TableSlots];
   TLogProc LogProc;
+  // True when the table holds UTF-8 text from an imported subtitle format,
+  // with the style markers of script/TextStyle.h; native scripts leave it
+  // false and their bytes are shown as they are.
+  bool UnicodeText = false;
+  // True when the table's frames are milliseconds and FrameRate is 1000:
+  // imported formats timed by the clock. Players then report milliseconds.
+  bool TimesInMilliseconds = false;
+  // The code page of an imported file that declares no encoding and is not
+  // UTF-8 (a number or a name); empty to guess.
+  std::string SubtitleCodePage;
 
   // Subtitle entries the table has room for; the end marker takes one more.
   static constexpr int MaxEntries = TableSlots - 2;
@@ -88,6 +106,11 @@ private:
   void ApplyDirective(const std::string &key, const std::string &value);
   void ReadTextBlock(TLineReader &reader, const TFields &fields);
   static void SkipBlock(TLineReader &reader);
+  void FillTable(TCueList &cues);
+  void ReportBadLines(const std::vector<size_t> &lines);
+  // Places the end marker after the last entry, sets LastFrame, reports the
+  // entries that found no room and puts the cursor at the start.
+  void CloseTable();
   // True when slot `index` is the end of the list: the end marker, or slot 0
   // before anything was loaded.
   bool IsListEnd(uint16_t index) const;

@@ -4,7 +4,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-scripts/install-deps.sh
+scripts/install-deps.sh run
 
 mkdir -p build
 cmake -S . -B build/demo -DCMAKE_BUILD_TYPE=Release >build/demo.configure.log 2>&1 \

@@ -1,17 +1,39 @@
 #!/usr/bin/env bash
-# Installs every Debian 12 package the project needs to build, test and run
-# its demo, when it is missing. Safe to run again.
+# Installs the Debian 12 packages the project needs, when they are missing.
+#   scripts/install-deps.sh run    what building, packaging and running need
+#                                  (the demo and the package script)
+#   scripts/install-deps.sh test   that and the test tool chain (the default)
+# Safe to run again.
 set -euo pipefail
 
-packages=(
-  g++ cmake make pkg-config googletest
+# Building and running: the compiler, CMake, the libraries the program links,
+# dpkg-shlibdeps for the Debian package, and ffmpeg and a font for the demo
+# video.
+run_packages=(
+  g++ cmake make pkg-config dpkg-dev
+  libmpv-dev libuchardet-dev libsystemd-dev
+  libutf8proc-dev libavformat-dev libavcodec-dev libavutil-dev
+  ffmpeg fonts-dejavu-core
+)
+
+# Testing: GoogleTest, the Windows cross build and Wine, clang for the fuzzer
+# and the sanitizers, tmux and the test players for the end-to-end runs, and
+# man for checking the manual page.
+test_packages=(
+  googletest
   g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
   wine wine64
   clang libclang-rt-14-dev
-  libmpv-dev mpv ffmpeg tmux xvfb
-  libsystemd-dev dbus dbus-x11 mpv-mpris vlc-bin vlc-plugin-base util-linux socat python3-dbus
-  fonts-dejavu-core
+  mpv tmux xvfb
+  man-db
+  dbus dbus-x11 mpv-mpris vlc-bin vlc-plugin-base util-linux socat python3-dbus
 )
+
+case "${1:-test}" in
+  run) packages=("${run_packages[@]}") ;;
+  test) packages=("${run_packages[@]}" "${test_packages[@]}") ;;
+  *) echo "usage: $0 [run|test]" >&2; exit 2 ;;
+esac
 
 missing=()
 for p in "${packages[@]}"; do

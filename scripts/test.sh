@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Runs every test of the project: installs what is missing, builds and runs
-# the native unit tests and end-to-end tests, the sanitizer build, the Windows
-# build under Wine, and a bounded fuzz run. Exits non-zero on any failure.
+# the native unit tests and end-to-end tests, the Debian package, the
+# sanitizer build, the Windows build and zip under Wine, and a bounded fuzz
+# run. Exits non-zero on any failure.
 # With a stage name (native, nompv, asan, windows, fuzz) only that stage runs:
 #   bash scripts/test.sh native
 set -uo pipefail
@@ -17,7 +18,7 @@ case "$only" in
 esac
 wanted() { [ -z "$only" ] || [ "$only" = "$1" ]; } # wanted STAGE-GROUP
 
-scripts/install-deps.sh || exit 1
+scripts/install-deps.sh test || exit 1
 
 passed=0
 failed=0
@@ -55,6 +56,7 @@ if wanted native; then
   stage "native build" build build/native all
   stage "native unit tests" build/native/cuestrip_tests --gtest_brief=1
   stage "native end-to-end" run_e2e tests/e2e/posix "$root/build/native"
+  stage "debian package" tests/package/deb.sh build/native
 fi
 
 if wanted nompv; then
@@ -74,10 +76,11 @@ if wanted windows; then
   stage "wine prefix" scripts/wine-prefix.sh "$WINEPREFIX"
   stage "windows unit tests under wine" scripts/wine-run.sh build/win/cuestrip_tests.exe --gtest_brief=1
   stage "windows end-to-end under wine" run_e2e tests/e2e/wine "$root/build/win"
+  stage "windows zip under wine" tests/package/zip.sh build/win
 fi
 
 if wanted fuzz; then
-  stage "fuzz build" build build/fuzz fuzz_script -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
+  stage "fuzz build" build build/fuzz cuestrip_fuzzers -DCMAKE_CXX_COMPILER=clang++ -DCUESTRIP_FUZZ=ON -DCUESTRIP_SANITIZE=ON
   stage "fuzz run (${fuzz_seconds}s)" scripts/fuzz.sh build/fuzz "$fuzz_seconds"
 fi
 

@@ -24,6 +24,7 @@ public:
   uint32_t GetOutputCP() override;
   bool SetCursorInfo(THandle output, uint32_t size, bool visible) override;
   uint32_t GetLastError() override;
+  std::string GetLastErrorText() override { return LastErrorText; }
   bool PeekInput(THandle input, TInputRecord &event, uint32_t &count) override;
   bool ReadInput(THandle input, TInputRecord &event, uint32_t &count) override;
 
@@ -48,6 +49,7 @@ public:
   uint32_t OutputCP = 437;
   bool CursorResult = true;
   uint32_t LastError = 0;
+  std::string LastErrorText;
   bool PeekResult = true;
   std::deque<TInputRecord> Input;
 

@@ -15,6 +15,10 @@ public:
   // Raises EInOutError: the injected error number for the name, 5 for a
   // directory, 2 for a name that is not there.
   std::string ReadAll(const std::string &name) override;
+  std::string ReadHead(const std::string &name, size_t limit) override;
+  // The names of the files whose path is the directory, a "/", then the name
+  // (or the name alone for the current directory "").
+  std::vector<std::string> ListDirectory(const std::string &directory) override;
 
   std::map<std::string, std::string> Files;
   std::set<std::string> Directories;

@@ -10,10 +10,15 @@
 class TFakeOutput : public IOutput {
 public:
   void WriteLine(const std::string &line) override;
+  // Kept as given, markers and all.
+  void WriteTextLine(const std::string &utf8, bool styled) override;
   void Flush() override;
 
   // The lines written so far, without their CR LF.
   std::vector<std::string> Lines;
+  // One letter per line: 'b' for WriteLine, 'p' for a plain text line, 's'
+  // for a styled one.
+  std::string Kinds;
   // Every byte written, line ends included.
   std::string Bytes;
   // Lines accepted before writes start to fail; negative never fails.

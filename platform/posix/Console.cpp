@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include "platform/posix/PosixConsole.h"
+#include "platform/posix/PrivateDescriptor.h"
 #include "platform/posix/TerminalCharset.h"
 
 namespace {
@@ -32,19 +33,27 @@ std::string TitleForTerminal(const std::string &title, uint32_t codePage) {
   return clean;
 }
 
+bool SameSize(TCoord a, TCoord b) { return a.X == b.X && a.Y == b.Y; }
+
 std::string SizeSequence(TCoord size) {
   return Csi + "8;" + std::to_string(size.Y) + ";" + std::to_string(size.X) + "t";
 }
 
 } // namespace
 
-TPosixConsole::TPosixConsole(int inputFd, int outputFd, ICodePages &codePages)
-    : FInputFd(inputFd), FOutputFd(outputFd), FCodePages(codePages) {
+TPosixConsole::TPosixConsole(int inputFd, int outputFd, ICodePages &codePages, bool ownsDescriptors)
+    : FInputFd(inputFd), FOutputFd(outputFd), FCodePages(codePages),
+      FOwnsDescriptors(ownsDescriptors) {
   FChanges.InputFd = inputFd;
   FChanges.OutputFd = outputFd;
 }
 
-TPosixConsole::~TPosixConsole() { Restore(); }
+TPosixConsole::~TPosixConsole() {
+  Restore();
+  if (!FOwnsDescriptors) return;
+  ClosePrivateCopy(FInputFd, STDIN_FILENO);
+  ClosePrivateCopy(FOutputFd, STDOUT_FILENO);
+}
 
 // The program stays in the terminal it was started from: there is no other
 // console to move to.
@@ -127,6 +136,8 @@ bool TPosixConsole::SetCursorInfo(THandle, uint32_t size, bool visible) {
 
 uint32_t TPosixConsole::GetLastError() { return FLastError; }
 
+std::string TPosixConsole::GetLastErrorText() { return FLastErrorText; }
+
 bool TPosixConsole::PeekInput(THandle, TInputRecord &event, uint32_t &count) {
   count = 0;
   EnterRawMode();
@@ -200,17 +211,35 @@ void TPosixConsole::EnterRawMode() {
   }
 }
 
-// Asks the terminal for a new size (CSI 8 t); the size found at the first
-// request comes back at exit.
+// Asks the terminal for a new size (CSI 8 t) and reads back what it did:
+// success only when the terminal really has the size asked for. The size
+// found before the first change is asked back at exit, and only when
+// something did change.
 bool TPosixConsole::Resize(TCoord size) {
   if (!OutputIsTerminal()) return Fail(ENOTTY);
   if (size.X <= 0 || size.Y <= 0) return Fail(EINVAL);
-  if (!FResized) {
-    if (!ReadWindowSize(FStartSize)) return false;
+  TCoord before;
+  if (!ReadWindowSize(before)) return false;
+  if (!FStartKnown) {
+    FStartSize = before;
+    FStartKnown = true;
+  }
+  if (SameSize(before, size)) return true;
+  if (FRefused && SameSize(*FRefused, size) && SameSize(FKept, before))
+    return FailKept(before, true);
+  if (!Send(SizeSequence(size))) return false;
+  TCoord now = before;
+  auto deadline = TKeyDecoder::TClock::now() + std::chrono::milliseconds(ResizeWaitMs);
+  while (ReadWindowSize(now) && !SameSize(now, size) && TKeyDecoder::TClock::now() < deadline)
+    poll(nullptr, 0, 10);
+  if (!SameSize(now, before)) {
     FResized = true;
     RecordChanges();
   }
-  return Send(SizeSequence(size));
+  if (SameSize(now, size)) return true;
+  FRefused = size;
+  FKept = now;
+  return FailKept(now, SameSize(now, before));
 }
 
 bool TPosixConsole::Send(const std::string &sequence) {
@@ -228,6 +257,15 @@ bool TPosixConsole::Send(const std::string &sequence) {
 
 bool TPosixConsole::Fail(int error) {
   FLastError = static_cast<uint32_t>(error);
+  FLastErrorText.clear();
+  return false;
+}
+
+// The terminal answered a resize with another size than the one asked for.
+bool TPosixConsole::FailKept(TCoord size, bool unchanged) {
+  Fail(EIO);
+  FLastErrorText = std::string(unchanged ? "the terminal kept " : "the terminal made it ") +
+                   std::to_string(size.X) + "x" + std::to_string(size.Y);
   return false;
 }
 
@@ -262,6 +300,11 @@ void TPosixConsole::RecordChanges() {
   RecordTerminalChanges(FChanges);
 }
 
+// Keys are read and the terminal is driven through private copies of the
+// terminal's descriptors, taken now, before any player exists: a library
+// that closes or reuses descriptor 0 (mpv's video-output probe does, with
+// no display) cannot take the keys away.
 std::unique_ptr<IConsole> CreatePlatformConsole(ICodePages &codePages) {
-  return std::make_unique<TPosixConsole>(STDIN_FILENO, STDOUT_FILENO, codePages);
+  return std::make_unique<TPosixConsole>(PrivateCopy(STDIN_FILENO), PrivateCopy(STDOUT_FILENO),
+                                         codePages, true);
 }

@@ -2,7 +2,9 @@
 // (raw mode, title, size question, keys, restoration, also by a signal).
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <csignal>
+#include <cstdio>
 #include <fcntl.h>
 #include <poll.h>
 #include <pty.h>
@@ -154,18 +156,66 @@ TEST_F(PtyConsole, TitleIsPushedSetAndPoppedWithoutControlCharacters) {
   EXPECT_EQ(Written(), "\x1b[?25h\x1b[23;0t");
 }
 
-TEST_F(PtyConsole, BufferInfoAndResizeFollowTheTerminal) {
+// A terminal that takes every size it is asked for (CSI 8 t), until `stop`;
+// returns everything the console wrote.
+std::string ObligingTerminal(int master, const std::atomic<bool> &stop) {
+  std::string seen;
+  size_t parsed = 0;
+  while (!stop) {
+    pollfd fd{master, POLLIN, 0};
+    if (poll(&fd, 1, 10) <= 0) continue;
+    char bytes[256];
+    ssize_t got = read(master, bytes, sizeof bytes);
+    if (got <= 0) break;
+    seen.append(bytes, static_cast<size_t>(got));
+    unsigned rows = 0, cols = 0;
+    size_t at;
+    while ((at = seen.find("\x1b[8;", parsed)) != std::string::npos &&
+           seen.find('t', at) != std::string::npos) {
+      parsed = seen.find('t', at) + 1;
+      if (sscanf(seen.c_str() + at, "\x1b[8;%u;%ut", &rows, &cols) != 2) continue;
+      winsize size{};
+      size.ws_row = static_cast<unsigned short>(rows);
+      size.ws_col = static_cast<unsigned short>(cols);
+      ioctl(master, TIOCSWINSZ, &size);
+    }
+  }
+  return seen;
+}
+
+TEST_F(PtyConsole, ResizeIsReadBackAndTheStartSizeAskedBackAtExit) {
   TPosixConsole console(Slave, Slave, CodePages);
   TScreenBufferInfo info;
   ASSERT_TRUE(console.GetScreenBufferInfo(Slave, info));
   EXPECT_EQ(info.Size.X, 80);
   EXPECT_EQ(info.Size.Y, 24);
-  ASSERT_TRUE(console.SetScreenBufferSize(Slave, TCoord{127, 6}));
+  std::atomic<bool> stop{false};
+  std::string seen;
+  std::thread terminal([&] { seen = ObligingTerminal(Master, stop); });
+  EXPECT_TRUE(console.SetScreenBufferSize(Slave, TCoord{127, 6}));
   TSmallRect window{0, 0, 126, 5};
-  ASSERT_TRUE(console.SetWindowInfo(Slave, true, window));
-  EXPECT_EQ(Written(), "\x1b[8;6;127t\x1b[8;6;127t");
+  EXPECT_TRUE(console.SetWindowInfo(Slave, true, window)) << "already that size: nothing to ask";
+  ASSERT_TRUE(console.GetScreenBufferInfo(Slave, info));
+  EXPECT_EQ(info.Size.X, 127);
   console.Restore();
-  EXPECT_EQ(Written(), "\x1b[8;24;80t");
+  std::this_thread::sleep_for(milliseconds(50));
+  stop = true;
+  terminal.join();
+  EXPECT_EQ(seen, "\x1b[8;6;127t\x1b[8;24;80t");
+}
+
+TEST_F(PtyConsole, ResizeTheTerminalIgnoresFailsWithTheSizeItKept) {
+  TPosixConsole console(Slave, Slave, CodePages);
+  EXPECT_FALSE(console.SetScreenBufferSize(Slave, TCoord{127, 6}));
+  EXPECT_EQ(console.GetLastErrorText(), "the terminal kept 80x24");
+  auto start = TClock::now();
+  TSmallRect window{0, 0, 126, 5};
+  EXPECT_FALSE(console.SetWindowInfo(Slave, true, window));
+  EXPECT_LT(TClock::now() - start, milliseconds(TPosixConsole::ResizeWaitMs / 2))
+      << "the same refused size is not waited for again";
+  EXPECT_EQ(console.GetLastErrorText(), "the terminal kept 80x24");
+  console.Restore();
+  EXPECT_EQ(Written(), "\x1b[8;6;127t") << "asked once; nothing changed, so nothing undone";
 }
 
 TEST_F(PtyConsole, LargestWindowComesFromTheTerminalsAnswer) {
@@ -215,6 +265,30 @@ TEST_F(PtyConsole, TypedKeysArePeekedThenRead) {
     seen += event.AsciiChar ? event.AsciiChar : '0';
   }
   EXPECT_EQ(seen, "+q-q+0-0");
+}
+
+// A library closing or reusing descriptor 0 (mpv's video-output probe does,
+// with no display) leaves the keys where they were.
+TEST_F(PtyConsole, KeysSurviveALibraryTakingDescriptorZero) {
+  const int savedInput = dup(STDIN_FILENO);
+  dup2(Slave, STDIN_FILENO);
+  auto console = CreatePlatformConsole(CodePages);
+  THandle input = console->GetStdHandle(StdInputHandle);
+  const int devNull = open("/dev/null", O_RDONLY);
+  dup2(devNull, STDIN_FILENO);
+  close(devNull);
+  Type("q");
+  std::this_thread::sleep_for(milliseconds(20));
+  TInputRecord event;
+  uint32_t count = 0;
+  const bool peeked = console->PeekInput(input, event, count);
+  console.reset();
+  dup2(savedInput, STDIN_FILENO);
+  close(savedInput);
+  EXPECT_GT(input, 2) << "a private descriptor above the standard three";
+  ASSERT_TRUE(peeked);
+  ASSERT_EQ(count, 1u);
+  EXPECT_EQ(event.AsciiChar, 'q');
 }
 
 TEST(PosixConsole, NothingIsChangedWhenOutputIsNotATerminal) {

@@ -3,6 +3,7 @@
 #include "platform/Files.h"
 
 #include <cerrno>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -33,6 +34,41 @@ public:
     if (close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
     if (error != 0) RaiseErrno(error);
     return bytes;
+  }
+
+  std::string ReadHead(const std::string &name, size_t limit) override {
+    // Only a regular file: bytes taken from a pipe or a terminal would be
+    // missing when the file is read whole afterwards.
+    std::string bytes;
+    const int fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return bytes;
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+      close(fd);
+      return bytes;
+    }
+    bytes.resize(limit);
+    size_t got = 0;
+    while (got < limit) {
+      const ssize_t n = read(fd, bytes.data() + got, limit - got);
+      if (n > 0)
+        got += static_cast<size_t>(n);
+      else if (n == 0 || errno != EINTR)
+        break;
+    }
+    close(fd);
+    bytes.resize(got);
+    return bytes;
+  }
+
+  std::vector<std::string> ListDirectory(const std::string &directory) override {
+    std::vector<std::string> names;
+    DIR *dir = opendir(directory.empty() ? "." : directory.c_str());
+    if (!dir) return names;
+    while (const dirent *entry = readdir(dir))
+      names.emplace_back(entry->d_name);
+    closedir(dir);
+    return names;
   }
 
 private:

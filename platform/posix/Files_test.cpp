@@ -93,4 +93,17 @@ TEST_F(PosixFiles, FileExistsTakesRelativeNamesFromTheCurrentDirectory) {
   EXPECT_TRUE(relative);
 }
 
+// The head of a pipe is not taken: the whole read that follows needs it.
+TEST_F(PosixFiles, HeadOfAPipeIsLeftUnread) {
+  int ends[2];
+  ASSERT_EQ(pipe(ends), 0);
+  ASSERT_EQ(write(ends[1], "abc", 3), 3);
+  close(ends[1]);
+  EXPECT_EQ(PlatformFiles().ReadHead("/dev/fd/" + std::to_string(ends[0]), 400), "");
+  char got[4] = {};
+  EXPECT_EQ(read(ends[0], got, 3), 3);
+  EXPECT_STREQ(got, "abc");
+  close(ends[0]);
+}
+
 } // namespace

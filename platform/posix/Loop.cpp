@@ -145,6 +145,20 @@ uintptr_t TPosixLoop::Watch(TWatch watch) {
 
 void TPosixLoop::Unwatch(uintptr_t id) { FWatches.erase(id); }
 
+void TPosixLoop::WatchInput(int fd, std::function<void()> ready) {
+  if (fd < 0) return;
+  UnwatchInput(fd);
+  FInputWatches[fd] = Watch(TWatch{fd, [] { return static_cast<short>(POLLIN); }, nullptr,
+                                   [ready = std::move(ready)](short) { ready(); }});
+}
+
+void TPosixLoop::UnwatchInput(int fd) {
+  auto input = FInputWatches.find(fd);
+  if (input == FInputWatches.end()) return;
+  Unwatch(input->second);
+  FInputWatches.erase(input);
+}
+
 bool TPosixLoop::TakeReadyWatch(TMessage &message) {
   while (!FReadyWatches.empty()) {
     auto [id, events] = FReadyWatches.front();

@@ -1,6 +1,7 @@
 // The POSIX output stream: CR LF lines on file descriptor 1, flushed per line
-// to a terminal (decoded from the console's code page into the locale's
-// charset) and written in 128-byte blocks to files and pipes.
+// to a terminal (decoded from the console's code page, or from imported UTF-8
+// text, into the locale's charset) and written in 128-byte blocks to files
+// and pipes.
 #include "platform/Output.h"
 
 #include <cerrno>
@@ -11,7 +12,9 @@
 
 #include "platform/CodePages.h"
 #include "platform/Errors.h"
+#include "platform/TextRender.h"
 #include "platform/posix/InOutErrors.h"
+#include "platform/posix/PrivateDescriptor.h"
 #include "platform/posix/TerminalCharset.h"
 
 namespace {
@@ -20,22 +23,26 @@ constexpr size_t BlockSize = 128;
 
 class TPosixOutput : public IOutput {
 public:
-  explicit TPosixOutput(ICodePages &codePages) : FTerminal(isatty(STDOUT_FILENO) == 1) {
+  // Writes through a private copy of descriptor 1, taken now, before any
+  // library can close or redirect the descriptor itself.
+  explicit TPosixOutput(ICodePages &codePages)
+      : FFd(PrivateCopy(STDOUT_FILENO)), FTerminal(isatty(FFd) == 1) {
     if (FTerminal) FCharset.emplace(codePages.GetOEMCP());
   }
+  ~TPosixOutput() override { ClosePrivateCopy(FFd, STDOUT_FILENO); }
 
   void WriteLine(const std::string &line) override {
-    if (FTerminal) {
+    if (FTerminal)
       WriteAll(FCharset->Convert(line) + "\r\n");
-      return;
-    }
-    FBuffer += line;
-    FBuffer += "\r\n";
-    while (FBuffer.size() >= BlockSize) {
-      const std::string block = FBuffer.substr(0, BlockSize);
-      FBuffer.erase(0, BlockSize);
-      WriteBlock(block);
-    }
+    else
+      Buffer(line);
+  }
+
+  void WriteTextLine(const std::string &utf8, bool styled) override {
+    if (FTerminal)
+      WriteAll(FCharset->ConvertUtf8(RenderText(utf8, true, styled)) + "\r\n");
+    else
+      Buffer(RenderText(utf8, false, false));
   }
 
   void Flush() override {
@@ -45,6 +52,16 @@ public:
   }
 
 private:
+  void Buffer(const std::string &line) {
+    FBuffer += line;
+    FBuffer += "\r\n";
+    while (FBuffer.size() >= BlockSize) {
+      const std::string block = FBuffer.substr(0, BlockSize);
+      FBuffer.erase(0, BlockSize);
+      WriteBlock(block);
+    }
+  }
+
   // A failed block is dropped with whatever else was waiting, so a later
   // report starts on a clean buffer.
   void WriteBlock(const std::string &block) {
@@ -59,7 +76,7 @@ private:
   void WriteAll(const std::string &bytes) {
     size_t done = 0;
     while (done < bytes.size()) {
-      const ssize_t wrote = write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+      const ssize_t wrote = write(FFd, bytes.data() + done, bytes.size() - done);
       if (wrote > 0) {
         done += static_cast<size_t>(wrote);
         continue;
@@ -69,6 +86,7 @@ private:
     }
   }
 
+  int FFd;
   bool FTerminal;
   std::string FBuffer;
   std::optional<TTerminalCharset> FCharset; // on a terminal only

@@ -89,6 +89,24 @@ TEST(PosixOutput, FilesGetCrLfLinesIn128ByteBlocksAndTheRestAtTheFlush) {
   EXPECT_EQ(afterFlush, std::string(100, 'a') + "\r\n" + std::string(100, 'b') + "\r\n");
 }
 
+TEST(PosixOutput, LinesStayWhereTheyWentWhenALibraryMovesDescriptorOne) {
+  char path[] = "/tmp/cuestrip-output-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  {
+    TStdoutRedirect redirect(fd);
+    auto output = CreatePlatformOutput(PlatformCodePages());
+    const int devNull = open("/dev/null", O_WRONLY);
+    dup2(devNull, STDOUT_FILENO);
+    close(devNull);
+    output->WriteLine("kept");
+    output->Flush();
+  }
+  close(fd);
+  EXPECT_EQ(FileBytes(path), "kept\r\n");
+  unlink(path);
+}
+
 TEST(PosixOutput, FullDiskIsDiskFull) {
   const int full = open("/dev/full", O_WRONLY);
   if (full < 0) GTEST_SKIP() << "no /dev/full";
@@ -137,24 +155,26 @@ std::string DrainTerminal(int master) {
   return bytes;
 }
 
-TEST(PosixOutput, TerminalGetsEachLineAtOnceInItsOwnCharset) {
-  if (PlatformCodePages().GetOEMCP() != 437) GTEST_SKIP() << "needs the 437 console code page";
+// What a terminal in `locale` receives while `write` uses a fresh output
+// stream; `codeset` gets the locale's charset. The bytes arrive as written (a
+// raw terminal), each line without waiting for a flush.
+template <class F> std::string TerminalBytes(const char *locale, std::string &codeset, F write) {
   const char *oldAll = getenv("LC_ALL");
   const std::string savedAll = oldAll ? oldAll : "";
-  setenv("LC_ALL", "C.UTF-8", 1);
+  setenv("LC_ALL", locale, 1);
   std::setlocale(LC_CTYPE, ""); // as main does at start-up
   int master = -1, slave = -1;
-  ASSERT_EQ(openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  if (openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return "openpty failed";
   termios raw{};
   tcgetattr(slave, &raw);
-  cfmakeraw(&raw); // no newline translation: the bytes arrive as written
+  cfmakeraw(&raw);
   tcsetattr(slave, TCSANOW, &raw);
-  std::string received, codeset;
+  std::string received;
   {
     TStdoutRedirect redirect(slave);
     auto output = CreatePlatformOutput(PlatformCodePages());
     codeset = nl_langinfo(CODESET);
-    output->WriteLine("caf\x82 na\x8bve");
+    write(*output);
     received = DrainTerminal(master);
   }
   close(slave);
@@ -164,9 +184,55 @@ TEST(PosixOutput, TerminalGetsEachLineAtOnceInItsOwnCharset) {
   else
     unsetenv("LC_ALL");
   std::setlocale(LC_CTYPE, "C");
+  return received;
+}
+
+TEST(PosixOutput, TerminalGetsEachLineAtOnceInItsOwnCharset) {
+  if (PlatformCodePages().GetOEMCP() != 437) GTEST_SKIP() << "needs the 437 console code page";
+  std::string codeset;
+  const std::string received = TerminalBytes(
+      "C.UTF-8", codeset, [](IOutput &output) { output.WriteLine("caf\x82 na\x8bve"); });
   if (codeset != "UTF-8") GTEST_SKIP() << "no UTF-8 locale here";
-  // Flushed with the line, no flush needed; 0x82 and 0x8B of code page 437.
+  // 0x82 and 0x8B of code page 437.
   EXPECT_EQ(received, "caf\xc3\xa9 na\xc3\xafve\r\n");
+}
+
+// Imported text: styles as SGR only when asked for, controls shown as "?",
+// and in a charset without the characters one "?" per character (a letter
+// and its combining accent count as one).
+TEST(PosixOutput, TerminalGetsTextLinesInItsCharsetWithStyles) {
+  const std::string text = "\x0E"
+                           "caf\xC3\xA9\x0F \xE6\x97\xA5 e\xCC\x81\x1B[2J\t!";
+  std::string codeset;
+  const std::string utf8 = TerminalBytes("C.UTF-8", codeset, [&](IOutput &output) {
+    output.WriteTextLine(text, true);
+    output.WriteTextLine(text, false);
+  });
+  if (codeset == "UTF-8") {
+    EXPECT_EQ(utf8, "\x1b[3mcaf\xC3\xA9\x1b[23m \xE6\x97\xA5 e\xCC\x81?[2J !\x1b[0m\r\n"
+                    "caf\xC3\xA9 \xE6\x97\xA5 e\xCC\x81?[2J !\r\n");
+  }
+  const std::string ascii =
+      TerminalBytes("C", codeset, [&](IOutput &output) { output.WriteTextLine(text, false); });
+  EXPECT_EQ(ascii, "caf? ? ??[2J !\r\n");
+}
+
+TEST(PosixOutput, FilesGetTextLinesAsPlainUtf8) {
+  char path[] = "/tmp/cuestrip-output-XXXXXX";
+  const int fd = mkstemp(path);
+  ASSERT_GE(fd, 0);
+  {
+    TStdoutRedirect redirect(fd);
+    auto output = CreatePlatformOutput(PlatformCodePages());
+    output->WriteTextLine("\x0E"
+                          "caf\xC3\xA9\x0F \x11\xE6\x97\xA5\x12 \xFF",
+                          true);
+    output->WriteLine("x");
+    output->Flush();
+  }
+  close(fd);
+  EXPECT_EQ(FileBytes(path), "caf\xC3\xA9 \xE6\x97\xA5 ?\r\nx\r\n");
+  unlink(path);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // window, title and size through xterm control sequences, raw key input.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <termios.h>
 
@@ -14,9 +15,14 @@ class TPosixConsole : public IConsole {
 public:
   // The largest-window question waits this long for the terminal's answer.
   static constexpr int ReportWaitMs = 100;
+  // A resize is read back (TIOCGWINSZ) for up to this long; many terminals
+  // ignore the request (tmux; xterm without allowWindowOps).
+  static constexpr int ResizeWaitMs = 250;
 
-  // The console code page is the OEM code page of `codePages`.
-  TPosixConsole(int inputFd, int outputFd, ICodePages &codePages);
+  // The console code page is the OEM code page of `codePages`. With
+  // `ownsDescriptors` the console closes both descriptors when it is
+  // destroyed, after the terminal has been restored through them.
+  TPosixConsole(int inputFd, int outputFd, ICodePages &codePages, bool ownsDescriptors = false);
   ~TPosixConsole() override;
 
   bool FreeConsole() override;
@@ -30,6 +36,7 @@ public:
   uint32_t GetOutputCP() override;
   bool SetCursorInfo(THandle output, uint32_t size, bool visible) override;
   uint32_t GetLastError() override;
+  std::string GetLastErrorText() override;
   bool PeekInput(THandle input, TInputRecord &event, uint32_t &count) override;
   bool ReadInput(THandle input, TInputRecord &event, uint32_t &count) override;
 
@@ -44,6 +51,7 @@ private:
   bool Resize(TCoord size);
   bool Send(const std::string &sequence);
   bool Fail(int error);
+  bool FailKept(TCoord size, bool unchanged);
   // Reads what the input has without waiting, or waits up to `waitMs`.
   void ReadAvailable(int waitMs);
   void RecordChanges();
@@ -51,13 +59,20 @@ private:
   int FInputFd;
   int FOutputFd;
   ICodePages &FCodePages;
+  bool FOwnsDescriptors;
   uint32_t FLastError = 0;
+  std::string FLastErrorText;
   TKeyDecoder FDecoder;
   bool FInputEnded = false;
 
   TTerminalChanges FChanges;
   bool FTitleSaved = false;
   bool FCursorHidden = false;
-  bool FResized = false;
+  bool FResized = false; // the size really changed: it is asked back at exit
+  bool FStartKnown = false;
   TCoord FStartSize;
+  // The last size asked for that the terminal did not take, and the size it
+  // kept then; asking again for the same is refused without another wait.
+  std::optional<TCoord> FRefused;
+  TCoord FKept;
 };

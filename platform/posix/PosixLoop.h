@@ -53,6 +53,12 @@ public:
   uintptr_t Watch(TWatch watch);
   void Unwatch(uintptr_t id);
 
+  // Main thread: `ready` runs, dispatched as a message, whenever `fd` has
+  // something to read (or has ended). It should read a bounded amount, so
+  // timers keep their turn while the descriptor is busy. One watch per fd.
+  void WatchInput(int fd, std::function<void()> ready);
+  void UnwatchInput(int fd);
+
 private:
   struct TTimer {
     std::chrono::milliseconds Period;
@@ -84,6 +90,8 @@ private:
 
   std::map<uintptr_t, TWatch> FWatches;
   uintptr_t FNextWatchId = 1;
+  // The watch serving each descriptor given to WatchInput.
+  std::map<int, uintptr_t> FInputWatches;
   // Watches found ready by the last wait, with their flags, not yet taken.
   std::deque<std::pair<uintptr_t, short>> FReadyWatches;
 };

@@ -9,6 +9,8 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "platform/posix/PrivateDescriptor.h"
+
 namespace {
 
 // A closed standard descriptor would be handed out by the next open(), so a
@@ -25,11 +27,14 @@ void ReserveDescriptor(int fd, int flags) {
 
 class TPosixProcess : public IProcess {
 public:
-  TPosixProcess(int argc, char **argv) {
+  // The line after the usage text is read through a private copy of
+  // descriptor 0, which a library may have closed by then.
+  TPosixProcess(int argc, char **argv) : FInput(PrivateCopy(STDIN_FILENO)) {
     for (int i = 1; i < argc; ++i)
       FArguments.emplace_back(argv[i]);
     if (argc > 0 && argv[0]) FArgv0 = argv[0];
   }
+  ~TPosixProcess() override { ClosePrivateCopy(FInput, STDIN_FILENO); }
 
   std::vector<std::string> Arguments() override { return FArguments; }
 
@@ -49,14 +54,14 @@ public:
     // terminal in raw mode ends the line with CR, a cooked one with LF.
     for (;;) {
       char c;
-      const ssize_t got = read(STDIN_FILENO, &c, 1);
+      const ssize_t got = read(FInput, &c, 1);
       if (got == 1) {
         if (c == '\n' || c == '\r') return;
         continue;
       }
       if (got < 0 && errno == EINTR) continue;
       if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
-        pollfd wait{STDIN_FILENO, POLLIN, 0};
+        pollfd wait{FInput, POLLIN, 0};
         if (poll(&wait, 1, -1) >= 0 || errno == EINTR) continue;
       }
       return; // end of input or a read error: nothing more will come
@@ -65,7 +70,18 @@ public:
 
   bool SlashIsOption() override { return false; }
 
+  void WriteErrorLine(const std::string &line) override {
+    const std::string text = line + "\n";
+    for (size_t done = 0; done < text.size();) {
+      const ssize_t wrote = write(STDERR_FILENO, text.data() + done, text.size() - done);
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote <= 0) return;
+      done += static_cast<size_t>(wrote);
+    }
+  }
+
 private:
+  int FInput;
   std::vector<std::string> FArguments;
   std::string FArgv0;
 };

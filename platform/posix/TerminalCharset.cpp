@@ -1,8 +1,13 @@
-// The conversion from the console's code page to the terminal's charset.
+// The conversions into the terminal's charset.
 #include "platform/posix/TerminalCharset.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <langinfo.h>
+#include <utf8proc.h>
+
+#include "platform/Utf8.h"
 
 namespace {
 
@@ -14,32 +19,67 @@ bool IsAscii(const std::string &text) {
   return true;
 }
 
-} // namespace
-
-TTerminalCharset::TTerminalCharset(uint32_t codePage)
-    : FConverter(iconv_open((std::string(nl_langinfo(CODESET)) + "//TRANSLIT").c_str(),
-                            ("CP" + std::to_string(codePage)).c_str())) {}
-
-TTerminalCharset::~TTerminalCharset() {
-  if (FConverter != NoConverter) iconv_close(FConverter);
-}
-
-std::string TTerminalCharset::Convert(const std::string &text) {
-  if (FConverter == NoConverter || IsAscii(text)) return text;
-  iconv(FConverter, nullptr, nullptr, nullptr, nullptr);
+// Runs the whole text through `converter`; where it stops at something it
+// cannot convert, a "?" stands for the `skip` bytes there.
+template <class TSkip> std::string Run(iconv_t converter, std::string text, TSkip skip) {
+  iconv(converter, nullptr, nullptr, nullptr, nullptr);
   std::string result;
-  char *in = const_cast<char *>(text.data());
+  char *in = text.data();
   size_t inLeft = text.size();
   char chunk[256];
   while (inLeft > 0) {
     char *out = chunk;
     size_t outLeft = sizeof chunk;
-    const size_t done = iconv(FConverter, &in, &inLeft, &out, &outLeft);
+    const size_t done = iconv(converter, &in, &inLeft, &out, &outLeft);
     result.append(chunk, sizeof chunk - outLeft);
     if (done != static_cast<size_t>(-1) || errno == E2BIG) continue;
-    result += '?'; // a byte the code page lacks: skip it
-    ++in;
-    --inLeft;
+    result += '?';
+    const size_t n = std::min(skip(in, inLeft), inLeft);
+    in += n;
+    inLeft -= n;
   }
+  return result;
+}
+
+} // namespace
+
+TTerminalCharset::TTerminalCharset(uint32_t codePage)
+    : FConverter(iconv_open((std::string(nl_langinfo(CODESET)) + "//TRANSLIT").c_str(),
+                            ("CP" + std::to_string(codePage)).c_str())),
+      FCharset(nl_langinfo(CODESET)), FFromUtf8(NoConverter) {}
+
+TTerminalCharset::~TTerminalCharset() {
+  if (FConverter != NoConverter) iconv_close(FConverter);
+  if (FFromUtf8 != NoConverter) iconv_close(FFromUtf8);
+}
+
+std::string TTerminalCharset::Convert(const std::string &text) {
+  if (FConverter == NoConverter || IsAscii(text)) return text;
+  return Run(FConverter, text, [](const char *, size_t) { return size_t{1}; });
+}
+
+std::string TTerminalCharset::ConvertUtf8(const std::string &utf8) {
+  if (FCharset == "UTF-8" || IsAscii(utf8)) return utf8;
+  if (!FFromUtf8Opened) {
+    FFromUtf8Opened = true;
+    FFromUtf8 = iconv_open(FCharset.c_str(), "UTF-8");
+  }
+  std::string composed = utf8;
+  if (utf8proc_uint8_t *nfc =
+          utf8proc_NFC(reinterpret_cast<const utf8proc_uint8_t *>(utf8.c_str()))) {
+    composed = reinterpret_cast<const char *>(nfc);
+    std::free(nfc);
+  }
+  const auto character = [](const char *at, size_t left) {
+    size_t length;
+    DecodeUtf8(std::string_view(at, left), 0, length);
+    return length;
+  };
+  if (FFromUtf8 != NoConverter) return Run(FFromUtf8, composed, character);
+  // Without a converter only ASCII is sure to show.
+  std::string result;
+  for (size_t at = 0; at < composed.size();
+       at += character(composed.data() + at, composed.size() - at))
+    result += static_cast<unsigned char>(composed[at]) < 0x80 ? composed[at] : '?';
   return result;
 }

@@ -1,5 +1,6 @@
-// The one converter from the console's code page to the terminal's charset
-// (the locale's), used by the title and by the output stream.
+// The one converter into the terminal's charset (the locale's): from the
+// console's code page, used by the title and by the output stream, and from
+// imported UTF-8 text.
 #pragma once
 
 #include <iconv.h>
@@ -19,7 +20,15 @@ public:
   // The bytes in the terminal's charset; a byte that cannot be shown
   // becomes "?".
   std::string Convert(const std::string &text);
+  // UTF-8 text in the terminal's charset: composed first (a letter and its
+  // accent become the one character a legacy charset may have), then one "?"
+  // for each character the charset lacks. No transliteration: what shows is
+  // the text or "?".
+  std::string ConvertUtf8(const std::string &utf8);
 
 private:
   iconv_t FConverter;
+  std::string FCharset;
+  iconv_t FFromUtf8; // opened on first use, unless the charset is UTF-8
+  bool FFromUtf8Opened = false;
 };

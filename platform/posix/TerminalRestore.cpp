@@ -31,6 +31,8 @@ struct TUndoRecord {
 };
 
 TUndoRecord Undo;
+// Copies of the captured descriptors 1 and 2, or -1.
+volatile sig_atomic_t SavedStreams[2] = {-1, -1};
 bool HooksInstalled = false;
 std::terminate_handler PreviousTerminate = nullptr;
 
@@ -53,10 +55,23 @@ void ApplyUndo() {
   if (Undo.InputModeChanged) tcsetattr(Undo.InputFd, TCSANOW, &Undo.SavedInputMode);
 }
 
+void GiveStreamsBack() {
+  for (int i = 0; i < 2; ++i) {
+    const int saved = SavedStreams[i];
+    SavedStreams[i] = -1;
+    if (saved >= 0) dup2(saved, i + 1);
+  }
+}
+
+void OnExit() {
+  GiveStreamsBack();
+  ApplyUndo();
+}
+
 // Restores, then dies by the same signal so the parent sees how it ended.
 void OnEndingSignal(int signal) {
   int savedErrno = errno;
-  ApplyUndo();
+  OnExit();
   std::signal(signal, SIG_DFL);
   raise(signal);
   errno = savedErrno;
@@ -91,8 +106,9 @@ void OnSuspend(int signal) {
   errno = savedErrno;
 }
 
+// The runtime's own message about the failure follows, on standard error.
 void OnTerminate() {
-  ApplyUndo();
+  OnExit();
   if (PreviousTerminate) PreviousTerminate();
   std::abort();
 }
@@ -112,7 +128,7 @@ void InstallHandler(int signal, void (*handler)(int)) {
 void InstallHooks() {
   if (HooksInstalled) return;
   HooksInstalled = true;
-  std::atexit(ApplyUndo);
+  std::atexit(OnExit);
   PreviousTerminate = std::set_terminate(OnTerminate);
   for (int signal : EndingSignals)
     InstallHandler(signal, OnEndingSignal);
@@ -157,4 +173,17 @@ void RecordTerminalChanges(const TTerminalChanges &changes) {
 void RestoreTerminal() {
   TSignalsHeld held;
   ApplyUndo();
+}
+
+void RecordCapturedStreams(int savedOutput, int savedError) {
+  TSignalsHeld held;
+  InstallHooks();
+  SavedStreams[0] = savedOutput;
+  SavedStreams[1] = savedError;
+}
+
+void ForgetCapturedStreams() {
+  TSignalsHeld held;
+  SavedStreams[0] = -1;
+  SavedStreams[1] = -1;
 }

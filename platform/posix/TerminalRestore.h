@@ -27,3 +27,10 @@ struct TTerminalChanges {
 void RecordTerminalChanges(const TTerminalChanges &changes);
 // Undoes the recorded changes now (once) and forgets them.
 void RestoreTerminal();
+
+// Standard output and error are captured; these copies of the originals are
+// put back on descriptors 1 and 2 by the exit, failure and signal hooks, so
+// whatever is written on the way out reaches the terminal. -1: nothing.
+void RecordCapturedStreams(int savedOutput, int savedError);
+// The capture has given the streams back itself.
+void ForgetCapturedStreams();

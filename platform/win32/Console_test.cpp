@@ -11,33 +11,14 @@
 
 #include "driver/Driver.h"
 #include "platform/fake/FakeOutput.h"
+#include "platform/fake/FakePlayerLog.h"
 #include "platform/fake/FakeProcess.h"
+#include "platform/win32/ChildConsoleTest.h"
 
 #include "platform/win32/WindowsApi.h"
 #include <gtest/gtest.h>
 
 namespace {
-
-// The console tests free the process's console and make a new one, which
-// would cut the test binary off from its own output. They therefore run in a
-// child process of their own, started by the test below with this variable.
-constexpr char ChildVariable[] = "CUESTRIP_FRESH_CONSOLE_TESTS";
-constexpr DWORD ChildLimitMs = 120000;
-
-bool InChild() { return GetEnvironmentVariableA(ChildVariable, nullptr, 0) > 0; }
-
-// A test of the child process: registered only there, so the normal run
-// neither runs nor lists it.
-#define CHILD_TEST(Fixture, Name)                                                                  \
-  class Fixture##_##Name : public Fixture {                                                        \
-  public:                                                                                          \
-    void TestBody() override;                                                                      \
-  };                                                                                               \
-  const bool Fixture##_##Name##_Registered =                                                       \
-      InChild() && (::testing::RegisterTest(#Fixture, #Name, nullptr, nullptr, __FILE__, __LINE__, \
-                                            []() -> Fixture * { return new Fixture##_##Name; }),   \
-                    true);                                                                         \
-  void Fixture##_##Name::TestBody()
 
 std::string ReadFileText(const std::string &path) {
   std::ifstream file(path, std::ios::binary);
@@ -133,7 +114,9 @@ protected:
   TFakeOutput Output;
   std::unique_ptr<IConsole> Console = CreatePlatformConsole(PlatformCodePages());
   std::unique_ptr<ILoop> Loop = CreatePlatformLoop();
-  TDriver Driver{TServices{Process, Output, *Console, *Loop, PlatformCodePages(), PlatformFiles()}};
+  TFakePlayerLog PlayerLog;
+  TDriver Driver{
+      TServices{Process, Output, *Console, *Loop, PlatformCodePages(), PlatformFiles(), PlayerLog}};
 };
 
 CHILD_TEST(Win32FreshConsole, TitleRoundTrips) {

@@ -27,6 +27,42 @@ public:
     return bytes;
   }
 
+  std::string ReadHead(const std::string &name, size_t limit) override {
+    std::string bytes;
+    HANDLE file = CreateFileA(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return bytes;
+    // Only a disk file: bytes taken from a pipe or a console would be missing
+    // when the file is read whole afterwards.
+    if (GetFileType(file) != FILE_TYPE_DISK) {
+      CloseHandle(file);
+      return bytes;
+    }
+    bytes.resize(limit);
+    size_t got = 0;
+    DWORD n = 0;
+    while (got < limit &&
+           ReadFile(file, bytes.data() + got, static_cast<DWORD>(limit - got), &n, nullptr) &&
+           n > 0)
+      got += n;
+    CloseHandle(file);
+    bytes.resize(got);
+    return bytes;
+  }
+
+  std::vector<std::string> ListDirectory(const std::string &directory) override {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    const std::string pattern = (directory.empty() ? std::string(".") : directory) + "\\*";
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do
+      names.emplace_back(found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+  }
+
 private:
   // Reads the whole file into `bytes`; the system error of a failure, or 0.
   static DWORD ReadFrom(HANDLE file, std::string &bytes) {

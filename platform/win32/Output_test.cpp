@@ -1,12 +1,13 @@
 // Tests of the Windows output stream on real handles: 128-byte blocks to a
-// file, the flush, following a changed standard output handle, and a failed
-// write.
+// file, the flush, following a changed standard output handle, a failed
+// write, and imported text to a file and to a console.
 #include <gtest/gtest.h>
 
 #include "platform/win32/WindowsApi.h"
 
 #include "platform/Errors.h"
 #include "platform/Output.h"
+#include "platform/win32/ChildConsoleTest.h"
 
 namespace {
 
@@ -100,6 +101,45 @@ TEST(Win32Output, FailedWriteRaisesWithTheSystemErrorNumber) {
   CloseHandle(readOnly);
   EXPECT_EQ(error, ERROR_ACCESS_DENIED);
   EXPECT_EQ(file.Bytes(), "");
+}
+
+TEST(Win32Output, FilesGetTextLinesAsPlainUtf8) {
+  TTempFile file;
+  TStdoutSwap swap(file.Handle);
+  auto output = CreatePlatformOutput(PlatformCodePages());
+  output->WriteTextLine("\x0E"
+                        "caf\xC3\xA9\x0F \x11\xE6\x97\xA5\x12 \xFF",
+                        true);
+  output->WriteLine("x");
+  output->Flush();
+  EXPECT_EQ(file.Bytes(), "caf\xC3\xA9 \xE6\x97\xA5 ?\r\nx\r\n");
+}
+
+class Win32FreshConsoleOutput : public ::testing::Test {};
+
+// The console holds the characters themselves, whatever its code page, and
+// no escape sequence is left standing in it as text.
+CHILD_TEST(Win32FreshConsoleOutput, TextLinesReachTheConsoleAsCharacters) {
+  FreeConsole();
+  ASSERT_TRUE(AllocConsole());
+  auto output = CreatePlatformOutput(PlatformCodePages());
+  output->WriteTextLine("\x0E"
+                        "caf\xC3\xA9\x0F \xD0\x96 \x1B[2J",
+                        true);
+  output->WriteTextLine("\x11plain\x12", false);
+  const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
+  const std::wstring expected[] = {L"caf\u00e9 \u0416 ?[2J", L"plain"};
+  for (SHORT row = 0; row < 2; ++row) {
+    wchar_t cells[40] = {};
+    DWORD read = 0;
+    ASSERT_TRUE(ReadConsoleOutputCharacterW(console, cells, 39, COORD{0, row}, &read));
+    std::wstring text(cells, read);
+    text.erase(text.find_last_not_of(L' ') + 1);
+    std::string codes;
+    for (wchar_t c : text)
+      codes += std::to_string(static_cast<unsigned>(c)) + " ";
+    EXPECT_TRUE(text == expected[row]) << "row " << row << ": " << codes;
+  }
 }
 
 } // namespace

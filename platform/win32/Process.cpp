@@ -41,6 +41,13 @@ public:
   }
 
   bool SlashIsOption() override { return true; }
+
+  void WriteErrorLine(const std::string &line) override {
+    const std::string text = line + "\r\n";
+    DWORD wrote = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), text.data(), static_cast<DWORD>(text.size()), &wrote,
+              nullptr);
+  }
 };
 
 } // namespace

@@ -12,6 +12,9 @@ check() { # check NAME EXPECTED-FILE ACTUAL-FILE EXPECTED-RC ACTUAL-RC
     failures=$((failures + 1))
   fi
 }
+pass() { echo "ok   $1"; }
+fail() { echo "FAIL $1"; failures=$((failures + 1)); }
+check_that() { if eval "$2"; then pass "$1"; else fail "$1"; fi; } # check_that NAME CONDITION
 check_rc() { # check_rc NAME EXPECTED-RC ACTUAL-RC
   if [ "$2" = "$3" ]; then echo "ok   $1"; else echo "FAIL $1 (exit $3, expected $2)"; failures=$((failures + 1)); fi
 }

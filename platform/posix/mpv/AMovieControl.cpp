@@ -64,9 +64,9 @@ private:
 
 } // namespace
 
-std::shared_ptr<IDispatchObject> CreateAMovieControl(TPosixLoop *loop) {
+std::shared_ptr<IDispatchObject> CreateAMovieControl(TPosixLoop *loop, IPlayerLog *log) {
   try {
-    return std::make_shared<TAMovieControl>(TMpvEngine::Create(loop));
+    return std::make_shared<TAMovieControl>(TMpvEngine::Create(loop, log));
   } catch (const TEngineError &error) {
     Raise(EOleSysError(error.Message, E_Fail));
   }

@@ -10,6 +10,7 @@
 
 #include "platform/Controls.h"
 #include "platform/Errors.h"
+#include "platform/fake/FakePlayerLog.h"
 #include "platform/posix/PosixLoop.h"
 #include "platform/posix/mpv/MpvTestSupport.h"
 #include "player/UntIFAMovie.h"
@@ -31,7 +32,7 @@ protected:
     UnregisterAutomationClass("AMovie.ActiveMovie Control");
     fs::remove_all(Dir);
   }
-  void SetUp() override { RegisterPlatformControls(Loop); }
+  void SetUp() override { RegisterPlatformControls(Loop, Log); }
 
   template <class F> static bool WaitFor(F done, int ms = 5000) {
     auto end = std::chrono::steady_clock::now() + milliseconds(ms);
@@ -41,6 +42,7 @@ protected:
   }
 
   TPosixLoop Loop;
+  TFakePlayerLog Log;
   static inline fs::path Dir;
   static inline std::string Video;
 };

@@ -3,9 +3,10 @@
 #include "platform/posix/PosixLoop.h"
 #include "platform/posix/mpv/StandInControls.h"
 
-void RegisterPlatformControls(ILoop &loop) {
+void RegisterPlatformControls(ILoop &loop, IPlayerLog &log) {
   TPosixLoop *posixLoop = AsPosixLoop(loop);
-  RegisterAutomationClass("MCI.MMControl", [posixLoop] { return CreateMciControl(posixLoop); });
+  IPlayerLog *playerLog = &log;
+  RegisterAutomationClass("MCI.MMControl", [=] { return CreateMciControl(posixLoop, playerLog); });
   RegisterAutomationClass("AMovie.ActiveMovie Control",
-                          [posixLoop] { return CreateAMovieControl(posixLoop); });
+                          [=] { return CreateAMovieControl(posixLoop, playerLog); });
 }

@@ -9,6 +9,7 @@
 #include <functional>
 #include <thread>
 
+#include "platform/fake/FakePlayerLog.h"
 #include "platform/posix/PosixLoop.h"
 #include "platform/posix/mpv/MpvTestSupport.h"
 #include "platform/posix/mpv/StandInControls.h"
@@ -160,10 +161,19 @@ TEST_F(MpvControls, MciOpensPlaysAndCountsFrames) {
 }
 
 TEST_F(MpvControls, UnplayableFilesAreNotReadyAndFailWhenNeeded) {
-  for (std::string file : {(Dir / "missing.mp4").string(), (Dir / "notes.txt").string(), Audio}) {
-    SCOPED_TRACE(file);
+  const std::string missing = (Dir / "missing.mp4").string();
+  // mpv's own words on why a load failed, kept as the failure reason.
+  const struct {
+    std::string File, Reason;
+  } cases[] = {
+      {missing, "Cannot open file '" + missing + "': No such file or directory"},
+      {(Dir / "notes.txt").string(), "Failed to recognize file format."},
+      {Audio, ""}, // loads, but holds no video
+  };
+  for (auto &c : cases) {
+    SCOPED_TRACE(c.File);
     auto movie = CreateAMovieControl(nullptr);
-    Put(*movie, "FileName", TVariant::String(file));
+    Put(*movie, "FileName", TVariant::String(c.File));
     TExcepInfo error;
     ASSERT_TRUE(WaitFor([&] {
       return Call(*movie, "Run", DispatchMethod, nullptr, nullptr, &error) == DispE_Exception;
@@ -171,11 +181,13 @@ TEST_F(MpvControls, UnplayableFilesAreNotReadyAndFailWhenNeeded) {
     EXPECT_NE(error.Description.find("Cannot play"), std::string::npos) << error.Description;
     EXPECT_EQ(Integer(Get(*movie, "currentstate")), -1);
 
-    auto mci = CreateMciControl(nullptr);
-    Put(*mci, "FileName", TVariant::String(file));
+    TFakePlayerLog log;
+    auto mci = CreateMciControl(nullptr, &log);
+    Put(*mci, "FileName", TVariant::String(c.File));
     TVariant open = TVariant::String("open");
     EXPECT_EQ(Call(*mci, "Command", DispatchPropertyPut, &open, nullptr, &error), DispE_Exception);
     EXPECT_EQ(Integer(Get(*mci, "mode")), 524);
+    EXPECT_EQ(log.Reason, c.Reason);
   }
 }
 

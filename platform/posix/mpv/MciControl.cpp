@@ -67,7 +67,9 @@ private:
 
   double Position() {
     double seconds = FEngine->Time();
-    if (FTimeFormat == mciFormatMilliseconds) return seconds * 1000.0;
+    // Whole milliseconds, as the real control counts them; a frame's start
+    // times 1000 may land a hair below its millisecond, which is still it.
+    if (FTimeFormat == mciFormatMilliseconds) return std::floor(seconds * 1000.0 + 1e-6);
     RequireFrames();
     if (FEngine->State() == TEngineState::NotReady) return 0;
     // The frame on screen, a whole number as the control counts it; a frame's
@@ -115,9 +117,9 @@ private:
 
 } // namespace
 
-std::shared_ptr<IDispatchObject> CreateMciControl(TPosixLoop *loop) {
+std::shared_ptr<IDispatchObject> CreateMciControl(TPosixLoop *loop, IPlayerLog *log) {
   try {
-    return std::make_shared<TMciControl>(TMpvEngine::Create(loop));
+    return std::make_shared<TMciControl>(TMpvEngine::Create(loop, log));
   } catch (const TEngineError &error) {
     Raise(EOleSysError(error.Message, E_Fail));
   }

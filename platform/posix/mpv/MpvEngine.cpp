@@ -9,6 +9,7 @@
 #include <utility>
 #include <vector>
 
+#include "platform/PlayerLog.h"
 #include "platform/posix/PosixLoop.h"
 #include "player/FrameSignal.h"
 
@@ -17,8 +18,15 @@ namespace {
 constexpr uint64_t FrameObservation = 1;
 } // namespace
 
-std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop) {
-  std::shared_ptr<TMpvEngine> engine(new TMpvEngine(loop));
+namespace {
+
+// mpv's warnings and errors, as events instead of terminal output.
+constexpr const char *LogLevel = "warn";
+
+} // namespace
+
+std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop, IPlayerLog *log) {
+  std::shared_ptr<TMpvEngine> engine(new TMpvEngine(loop, log));
   mpv_handle *handle = mpv_create();
   if (!handle) throw TEngineError{"mpv could not be created"};
   engine->FHandle = handle;
@@ -33,6 +41,8 @@ std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop) {
                               {"hr-seek", "yes"}};
   for (auto &option : options)
     mpv_set_option_string(handle, option[0], option[1]);
+  // Asked before the start, so the messages of the start itself come too.
+  mpv_request_log_messages(handle, LogLevel);
   int status = mpv_initialize(handle);
   if (status < 0) throw TEngineError{std::string("mpv: ") + mpv_error_string(status)};
   mpv_set_wakeup_callback(handle, OnWakeup, engine.get());
@@ -53,7 +63,7 @@ std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop) {
   return engine;
 }
 
-TMpvEngine::TMpvEngine(TPosixLoop *loop) : FLoop(loop) {}
+TMpvEngine::TMpvEngine(TPosixLoop *loop, IPlayerLog *log) : FLoop(loop), FLog(log) {}
 
 TMpvEngine::~TMpvEngine() {
   ClearFrameSwitch(this);
@@ -85,6 +95,8 @@ void TMpvEngine::Load(const std::string &fileName, bool autoPlay) {
   FLoading = true;
   FFileLoaded = FReady = FStopped = false;
   FLoadError.clear();
+  FFirstError.clear();
+  FAwaitingReason = false;
   FPendingSeek.reset();
   SetFlag("pause", !autoPlay);
   const char *args[] = {"loadfile", fileName.c_str(), nullptr};
@@ -105,7 +117,19 @@ void TMpvEngine::RequireFile() {
     mpv_event *event = mpv_wait_event(FHandle, left);
     if (event->event_id != MPV_EVENT_NONE) Handle(*event);
   }
-  if (!FLoadError.empty()) Fail(FLoadError);
+  if (!FLoadError.empty()) {
+    // mpv may say why only after the end of the file: a moment for that.
+    auto until =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(ReasonWaitSeconds);
+    DrainEvents();
+    while (FAwaitingReason && !FShutDown) {
+      double left = std::chrono::duration<double>(until - std::chrono::steady_clock::now()).count();
+      if (left <= 0) break;
+      mpv_event *event = mpv_wait_event(FHandle, left);
+      if (event->event_id != MPV_EVENT_NONE) Handle(*event);
+    }
+    Fail(FLoadError);
+  }
   if (!FReady) Fail(FFileName.empty() ? "No file is open" : "Cannot play " + FFileName);
 }
 
@@ -201,6 +225,8 @@ void TMpvEngine::Handle(const mpv_event &event) {
   switch (event.event_id) {
   case MPV_EVENT_START_FILE:
     FSeekTarget.reset();
+    FFirstError.clear();
+    FAwaitingReason = false;
     FLoading = true;
     FFileLoaded = FReady = false;
     FLoadError.clear();
@@ -236,10 +262,28 @@ void TMpvEngine::Handle(const mpv_event &event) {
     }
     FSeekTarget.reset();
     break;
+  case MPV_EVENT_LOG_MESSAGE: {
+    auto *message = static_cast<mpv_event_log_message *>(event.data);
+    if (!message || !message->text) break;
+    std::string text = message->text;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+      text.pop_back();
+    if (FLog) FLog->Write(text);
+    if (message->log_level > MPV_LOG_LEVEL_ERROR || text.empty() || !FFirstError.empty()) break;
+    FFirstError = text;
+    if (FAwaitingReason && FLog) FLog->SetFailureReason(text);
+    FAwaitingReason = false;
+    break;
+  }
   case MPV_EVENT_END_FILE: {
     auto *end = static_cast<mpv_event_end_file *>(event.data);
-    if (end && end->reason == MPV_END_FILE_REASON_ERROR)
+    if (end && end->reason == MPV_END_FILE_REASON_ERROR) {
       FLoadError = "Cannot play " + FFileName + ": " + mpv_error_string(end->error);
+      // mpv's own words say best why; its error code stands in for them.
+      if (FLog)
+        FLog->SetFailureReason(FFirstError.empty() ? mpv_error_string(end->error) : FFirstError);
+      FAwaitingReason = FFirstError.empty();
+    }
     FLoading = FFileLoaded = FReady = false;
     break;
   }

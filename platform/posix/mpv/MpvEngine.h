@@ -9,6 +9,7 @@
 
 struct mpv_handle;
 struct mpv_event;
+class IPlayerLog;
 class TPosixLoop;
 
 enum class TEngineState { NotReady, Stopped, Playing, Paused };
@@ -23,10 +24,13 @@ class TMpvEngine : public std::enable_shared_from_this<TMpvEngine> {
 public:
   // How long a call that needs the file waits for a load in progress.
   static constexpr double LoadWaitSeconds = 10.0;
+  // How long a failed load waits for mpv's message saying why.
+  static constexpr double ReasonWaitSeconds = 0.5;
 
   // `loop` serves mpv's wake-ups on the main thread; without one (tests), the
-  // events are drained at every call instead.
-  static std::shared_ptr<TMpvEngine> Create(TPosixLoop *loop);
+  // events are drained at every call instead. mpv's warnings and errors go
+  // to `log`, never to the terminal.
+  static std::shared_ptr<TMpvEngine> Create(TPosixLoop *loop, IPlayerLog *log = nullptr);
   ~TMpvEngine();
   TMpvEngine(const TMpvEngine &) = delete;
   TMpvEngine &operator=(const TMpvEngine &) = delete;
@@ -56,7 +60,7 @@ public:
   void DrainEvents();
 
 private:
-  explicit TMpvEngine(TPosixLoop *loop);
+  TMpvEngine(TPosixLoop *loop, IPlayerLog *log);
   static void OnWakeup(void *data);
   void Handle(const mpv_event &event);
   bool AtLastFrame();
@@ -67,6 +71,12 @@ private:
 
   mpv_handle *FHandle = nullptr;
   TPosixLoop *FLoop = nullptr;
+  IPlayerLog *FLog = nullptr;
+  // mpv's first error message since the load began: why a load failed. mpv
+  // hands out its log messages after its events, so the reason may come
+  // after the end of the file; until it does, the error code stands in.
+  std::string FFirstError;
+  bool FAwaitingReason = false;
   std::atomic<bool> FDrainPosted{false};
   // A frame report waits in the loop; quick frames share it.
   bool FFramePosted = false;

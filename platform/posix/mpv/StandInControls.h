@@ -5,8 +5,10 @@
 
 #include "player/Automation.h"
 
+class IPlayerLog;
 class TPosixLoop;
 
-// Both raise EOleSysError when mpv cannot be started.
-std::shared_ptr<IDispatchObject> CreateMciControl(TPosixLoop *loop);
-std::shared_ptr<IDispatchObject> CreateAMovieControl(TPosixLoop *loop);
+// Both raise EOleSysError when mpv cannot be started. mpv's messages go to
+// `log` (dropped without one).
+std::shared_ptr<IDispatchObject> CreateMciControl(TPosixLoop *loop, IPlayerLog *log = nullptr);
+std::shared_ptr<IDispatchObject> CreateAMovieControl(TPosixLoop *loop, IPlayerLog *log = nullptr);

@@ -6,15 +6,11 @@
 # Needs CUESTRIP_BUILD (the build folder). Every wait is bounded.
 set -uo pipefail
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
+. "$(dirname "$0")/../lib.sh"
 work=$(mktemp -d)
 session="cuestrip-e2e-$$"
 trap 'tmux kill-session -t "$session" 2>/dev/null; rm -rf "$work"' EXIT
 cd "$work"
-failures=0
-
-pass() { echo "ok   $1"; }
-fail() { echo "FAIL $1"; failures=$((failures + 1)); }
-check() { if eval "$2"; then pass "$1"; else fail "$1"; fi; } # check NAME CONDITION
 now() { date +%s.%N; }
 elapsed() { awk -v a="$(now)" -v b="$1" 'BEGIN { printf "%.3f", a - b }'; }
 within() { awk -v x="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(x > lo && x < hi) }'; } # within X LOW HIGH
@@ -76,48 +72,48 @@ size_before="100x30"
 if wait_for "S1 one" 1 15; then
   first=$(now)
   pass "first subtitle shows ($(elapsed "$started") s after start)"
-  check "debug lines of the console preparation" '[ "$(count "Code page is 437")" = 1 ]'
-  check "title set from the script" '[ "$(pane "#{pane_title}")" = "Playback check" ]'
-  check "cursor hidden while playing" '[ "$(pane "#{cursor_flag}")" = 0 ]'
+  check_that "debug lines of the console preparation" '[ "$(count "Code page is 437")" = 1 ]'
+  check_that "title set from the script" '[ "$(pane "#{pane_title}")" = "Playback check" ]'
+  check_that "cursor hidden while playing" '[ "$(pane "#{cursor_flag}")" = 0 ]'
   # Each subtitle at its frame's time, counted from the first one.
   for i in 1 2; do
     if wait_for "S$((i + 1)) ${names[$i]}" 1 10; then
       lag=$(elapsed "$first")
       due=$(((${frames[$i]} - ${frames[0]}) * 4)) # hundredths of a second at 25 fps
-      check "S$((i + 1)) at its frame ($lag s, due $((due / 100)).$((due % 100)) s)" \
+      check_that "S$((i + 1)) at its frame ($lag s, due $((due / 100)).$((due % 100)) s)" \
         "within $lag $(awk -v d=$due 'BEGIN { print d / 100 - 0.5 }') $(awk -v d=$due 'BEGIN { print d / 100 + 0.7 }')"
     else
       fail "S$((i + 1)) never showed"
     fi
   done
   order=$(screen | grep -o 'S[0-9] [a-z]*' | tr '\n' ' ')
-  check "subtitles in order ($order)" '[ "$order" = "S1 one S2 two S3 three " ]'
+  check_that "subtitles in order ($order)" '[ "$order" = "S1 one S2 two S3 three " ]'
 
   # Space pauses (the video is near 4 s; S4 is due at 7 s).
   tmux send-keys -t "$session" ' '
   sleep 4
-  check "nothing new while paused" '[ "$(count "S4 four")" = 0 ]'
+  check_that "nothing new while paused" '[ "$(count "S4 four")" = 0 ]'
   resumed=$(now)
   tmux send-keys -t "$session" ' '
   if wait_for "S4 four" 1 10; then
     lag=$(elapsed "$resumed")
-    check "space resumes: S4 after $lag s" "within $lag 1.5 4.5"
+    check_that "space resumes: S4 after $lag s" "within $lag 1.5 4.5"
   else
     fail "S4 never showed after resuming"
   fi
 
   # "," goes back ten seconds, to the start: S1 shows again.
   tmux send-keys -t "$session" ','
-  check "',' shows an earlier subtitle again" 'wait_for "S1 one" 2 6'
-  check "and the later ones after it" 'wait_for "S2 two" 2 6'
+  check_that "',' shows an earlier subtitle again" 'wait_for "S1 one" 2 6'
+  check_that "and the later ones after it" 'wait_for "S2 two" 2 6'
 
   tmux send-keys -t "$session" q
   if wait_for "PROGRAM ENDED" 1 10; then
-    check "'q' exits with 0" '[ "$(cat exit.code)" = EXIT=0 ]'
-    check "echo and line input back" 'cmp -s stty.before stty.after'
-    check "cursor visible again" '[ "$(pane "#{cursor_flag}")" = 1 ]'
-    check "title back ($(pane '#{pane_title}'))" '[ "$(pane "#{pane_title}")" = "$title_before" ]'
-    check "size back" '[ "$(pane "#{pane_width}x#{pane_height}")" = "$size_before" ]'
+    check_that "'q' exits with 0" '[ "$(cat exit.code)" = EXIT=0 ]'
+    check_that "echo and line input back" 'cmp -s stty.before stty.after'
+    check_that "cursor visible again" '[ "$(pane "#{cursor_flag}")" = 1 ]'
+    check_that "title back ($(pane '#{pane_title}'))" '[ "$(pane "#{pane_title}")" = "$title_before" ]'
+    check_that "size back" '[ "$(pane "#{pane_width}x#{pane_height}")" = "$size_before" ]'
   else
     fail "'q' did not end the program"
   fi
@@ -128,22 +124,22 @@ fi
 
 # --- The MCI control --------------------------------------------------------
 start_pane -p MCI script.txt video.mp4
-check "-p MCI plays: S1 shows" 'wait_for "S1 one" 1 15'
+check_that "-p MCI plays: S1 shows" 'wait_for "S1 one" 1 15'
 # Ctrl+Z where no shell can continue the program is ignored, never a freeze.
 tmux send-keys -t "$session" C-z
-check "-p MCI plays on after Ctrl+Z without job control: S2 shows" 'wait_for "S2 two" 1 5'
-check "no ActiveMovie attempt with -p MCI" '[ "$(count "interface not available")" = 0 ]'
+check_that "-p MCI plays on after Ctrl+Z without job control: S2 shows" 'wait_for "S2 two" 1 5'
+check_that "no ActiveMovie attempt with -p MCI" '[ "$(count "interface not available")" = 0 ]'
 tmux send-keys -t "$session" Q
-check "-p MCI: 'Q' exits with 0" 'wait_for "PROGRAM ENDED" 1 10 && [ "$(cat exit.code)" = EXIT=0 ]'
+check_that "-p MCI: 'Q' exits with 0" 'wait_for "PROGRAM ENDED" 1 10 && [ "$(cat exit.code)" = EXIT=0 ]'
 
 # --- SIGTERM: the terminal is restored, then the program dies by it ---------
 start_pane script.txt video.mp4
 if wait_for "S1 one" 1 15; then
   kill -TERM "$(cat program.pid)"
   if wait_for "PROGRAM ENDED" 1 10; then
-    check "SIGTERM ends with 128+15" '[ "$(cat exit.code)" = EXIT=143 ]'
-    check "SIGTERM leaves echo and line input on" 'cmp -s stty.before stty.after'
-    check "SIGTERM leaves the cursor visible" '[ "$(pane "#{cursor_flag}")" = 1 ]'
+    check_that "SIGTERM ends with 128+15" '[ "$(cat exit.code)" = EXIT=143 ]'
+    check_that "SIGTERM leaves echo and line input on" 'cmp -s stty.before stty.after'
+    check_that "SIGTERM leaves the cursor visible" '[ "$(pane "#{cursor_flag}")" = 1 ]'
   else
     fail "SIGTERM did not end the program"
   fi
@@ -156,15 +152,14 @@ tmux kill-session -t "$session" 2>/dev/null
 printf '{HEAD\r\nFILE=gone.mp4\r\n}\r\n{T;25\r\nnever\r\n}\r\n' >novideo.txt
 echo | MPV_HOME="$work/mpv" timeout 20 "$exe" novideo.txt >missing.out
 rc=$?
-check "missing video: exit code 1" '[ $rc = 1 ]'
-check "missing video: the fatal error" 'grep -q "^Fatal error: video file not specified" missing.out'
-check "missing video: then the usage text" 'grep -q "^Press ENTER to conitnue" missing.out'
+check_that "missing video: exit code 1" '[ $rc = 1 ]'
+check_that "missing video: the fatal error" 'grep -q "^Fatal error: video file not specified" missing.out'
+check_that "missing video: then the usage text" 'grep -q "^Press ENTER to conitnue" missing.out'
 echo | MPV_HOME="$work/mpv" timeout 20 "$exe" novideo.txt gone.mp4 >missing.out
 rc=$?
-check "missing video on the command line: exit code 1" '[ $rc = 1 ]'
-check "missing video on the command line: warning, then the fatal error" \
+check_that "missing video on the command line: exit code 1" '[ $rc = 1 ]'
+check_that "missing video on the command line: warning, then the fatal error" \
   'grep -q "^Ignoring non-existant file specified at command line: gone.mp4" missing.out &&
    grep -q "^Fatal error: video file not specified" missing.out'
 
-[ $failures -eq 0 ] && echo "playback: all passed" || echo "playback: $failures failed"
-[ $failures -eq 0 ]
+finish playback

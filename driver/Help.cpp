@@ -1,0 +1,61 @@
+// --help and --version: the usage text with the options, keys and exit codes,
+// and the program's name and version.
+#include <algorithm>
+
+#include "driver/Driver.h"
+#include "driver/Options.h"
+
+#include "platform/Errors.h"
+
+namespace {
+
+constexpr size_t OptionColumn = 32;
+
+const char *const KeysAndExitCodes[] = {
+    "Keys during playback:",
+    "  space   pause when playing, play otherwise",
+    "  p u s   play / pause / stop",
+    "  , .     back / forward ten seconds",
+    "  < >     back / forward one minute",
+    "  z x     subtitles 100 ms earlier / later",
+    "  Z X     subtitles 1 s earlier / later",
+    "  q       quit",
+    "",
+    "Exit codes:",
+    "  0  quit with q, the screenplay was printed, or --help / --version",
+    "  1  no script given (usage text), a fatal error such as \"video file not",
+    "     specified\", or a failure such as an unreadable script or a standard",
+    "     output that cannot be written",
+};
+
+// "  -p X, --player X" padded to the help column.
+std::string OptionLine(const TOption &option) {
+  const std::string value = option.ValueName ? std::string(" ") + option.ValueName : "";
+  std::string line = std::string("  -") + option.Short + value + ", -" + option.Long + value;
+  line.resize(std::max(OptionColumn, line.size() + 2), ' ');
+  return line + (option.Help ? option.Help : "");
+}
+
+} // namespace
+
+void TDriver::ShowHelp() {
+  IOutput &out = Services.Output;
+  WriteUsageText();
+  out.WriteLine("");
+  out.WriteLine("Options (start with -, on Windows also /):");
+  for (const TOption &option : CommandLineOptions())
+    out.WriteLine(OptionLine(option));
+  out.WriteLine("");
+  for (const char *line : KeysAndExitCodes)
+    out.WriteLine(line);
+  // A stream that cannot take the text fails here, inside the run, so it is
+  // reported like any other output failure.
+  out.Flush();
+  throw TProcessEnd{0};
+}
+
+void TDriver::ShowVersion() {
+  Services.Output.WriteLine("cuestrip " CUESTRIP_VERSION);
+  Services.Output.Flush();
+  throw TProcessEnd{0};
+}

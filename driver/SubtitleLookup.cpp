@@ -1,0 +1,86 @@
+// Video sniffing and the subtitle file look-up beside a video.
+#include "driver/SubtitleLookup.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/Files.h"
+
+namespace {
+
+bool StartsWith(std::string_view text, size_t at, std::string_view what) {
+  return text.size() >= at + what.size() && text.compare(at, what.size(), what) == 0;
+}
+
+// MPEG transport packets: the sync byte every 188 bytes (192 for M2TS, whose
+// packets carry a 4-byte time stamp first).
+bool LooksLikeTransportStream(std::string_view head) {
+  for (const size_t first : {size_t{0}, size_t{4}}) {
+    const size_t step = first + 188;
+    if (head.size() < first + 2 * step + 1) continue;
+    if (head[first] == 0x47 && head[first + step] == 0x47 && head[first + 2 * step] == 0x47)
+      return true;
+  }
+  return false;
+}
+
+char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+bool SameText(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
+                                            [](char x, char y) { return Lower(x) == Lower(y); });
+}
+
+} // namespace
+
+const char *const SubtitleExtensions[6] = {"srt", "vtt", "ass", "ssa", "sub", "txt"};
+
+bool LooksLikeVideo(std::string_view head) {
+  using namespace std::string_view_literals;
+  if (StartsWith(head, 0, "\x1A\x45\xDF\xA3"sv)) return true; // EBML: Matroska, WebM
+  if (StartsWith(head, 4, "ftyp")) return true;               // ISO media: MP4, MOV, 3GP
+  // Older QuickTime files open with another box; its size field starts with 0.
+  if (!head.empty() && head[0] == 0)
+    for (const char *box : {"moov", "mdat", "wide", "free", "skip"})
+      if (StartsWith(head, 4, box)) return true;
+  if (StartsWith(head, 0, "RIFF") && StartsWith(head, 8, "AVI ")) return true;
+  if (StartsWith(head, 0, "OggS") || StartsWith(head, 0, "FLV\x01")) return true;
+  if (StartsWith(head, 0, "\x30\x26\xB2\x75\x8E\x66\xCF\x11"sv)) return true; // ASF: WMV
+  if (StartsWith(head, 0, "\x00\x00\x01\xBA"sv) || StartsWith(head, 0, "\x00\x00\x01\xB3"sv))
+    return true; // MPEG program stream, MPEG video
+  return LooksLikeTransportStream(head);
+}
+
+TSubtitleLookup FindSubtitleBeside(IFileSystem &files, const std::string &videoPath) {
+  const size_t slash = videoPath.find_last_of("/\\");
+  const std::string directory = slash == std::string::npos ? "" : videoPath.substr(0, slash);
+  const std::string prefix = slash == std::string::npos ? "" : videoPath.substr(0, slash + 1);
+  std::string base = videoPath.substr(prefix.size());
+  if (const size_t dot = base.rfind('.'); dot != std::string::npos && dot > 0) base.resize(dot);
+
+  std::vector<std::string> names = files.ListDirectory(directory);
+  std::sort(names.begin(), names.end());
+  TSubtitleLookup lookup;
+  // Exact base names first, then names with a tag between base and extension.
+  for (const bool tagged : {false, true}) {
+    for (const char *extension : SubtitleExtensions) {
+      const std::string ext = std::string(".") + extension;
+      lookup.Patterns.push_back(prefix + base + (tagged ? ".*" : "") + ext);
+      for (const std::string &name : names) {
+        if (name.size() < base.size() + ext.size() + (tagged ? 2 : 0)) continue;
+        const std::string_view view(name);
+        if (!SameText(view.substr(0, base.size()), base) ||
+            !SameText(view.substr(name.size() - ext.size()), ext))
+          continue;
+        const std::string_view middle =
+            view.substr(base.size(), name.size() - base.size() - ext.size());
+        const bool fits = tagged ? middle.size() >= 2 && middle[0] == '.' : middle.empty();
+        if (fits && files.FileExists(prefix + name)) {
+          lookup.Found = prefix + name;
+          return lookup;
+        }
+      }
+    }
+  }
+  return lookup;
+}

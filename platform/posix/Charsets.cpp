@@ -1,0 +1,66 @@
+// POSIX legacy code pages: decoded into UTF-8 with iconv, by name as given
+// or by the iconv name of the Windows code page number.
+#include "platform/Charsets.h"
+
+#include <cerrno>
+#include <iconv.h>
+
+namespace {
+
+// iconv's names for the Windows numbers that are not simply "CPnnnn".
+std::string IconvName(uint32_t number) {
+  if (number >= 28591 && number <= 28599) return "ISO-8859-" + std::to_string(number - 28590);
+  switch (number) {
+  case 28603: return "ISO-8859-13";
+  case 28605: return "ISO-8859-15";
+  case 20866: return "KOI8-R";
+  case 21866: return "KOI8-U";
+  case 65001: return "UTF-8";
+  case 20127: return "ASCII";
+  case 54936: return "GB18030";
+  case 20932: return "EUC-JP";
+  case 10000: return "MACINTOSH";
+  case 874: return "TIS-620";
+  default: return "CP" + std::to_string(number);
+  }
+}
+
+iconv_t OpenDecoder(const std::string &codePage) {
+  const iconv_t failed = reinterpret_cast<iconv_t>(-1);
+  const bool isNumber =
+      !codePage.empty() && codePage.find_first_not_of("0123456789") == std::string::npos;
+  if (!isNumber && !codePage.empty()) {
+    iconv_t decoder = iconv_open("UTF-8", codePage.c_str());
+    if (decoder != failed) return decoder;
+  }
+  const uint32_t number = CodePageNumber(codePage);
+  return number ? iconv_open("UTF-8", IconvName(number).c_str()) : failed;
+}
+
+} // namespace
+
+bool DecodeCodePage(std::string_view bytes, const std::string &codePage, std::string &utf8) {
+  iconv_t decoder = OpenDecoder(codePage);
+  if (decoder == reinterpret_cast<iconv_t>(-1)) return false;
+  std::string out;
+  out.reserve(bytes.size() + bytes.size() / 2);
+  char *in = const_cast<char *>(bytes.data());
+  size_t inLeft = bytes.size();
+  char buffer[4096];
+  while (inLeft > 0) {
+    char *outPtr = buffer;
+    size_t outLeft = sizeof buffer;
+    const size_t done = iconv(decoder, &in, &inLeft, &outPtr, &outLeft);
+    out.append(buffer, static_cast<size_t>(outPtr - buffer));
+    if (done != static_cast<size_t>(-1) || errno == E2BIG) continue;
+    // A byte the code page does not define, or a sequence cut off by the end
+    // of the text: one replacement character, and on after that byte.
+    out += "\xEF\xBF\xBD";
+    ++in;
+    --inLeft;
+    iconv(decoder, nullptr, nullptr, nullptr, nullptr);
+  }
+  iconv_close(decoder);
+  utf8 = std::move(out);
+  return true;
+}

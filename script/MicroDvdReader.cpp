@@ -1,0 +1,68 @@
+// MicroDVD: one cue per line, "{start}{end}text" with frame numbers of the
+// video; a first cue "{1}{1}23.976" gives the frame rate instead of a text.
+#include <cstdlib>
+#include <string>
+
+#include "script/CueMarkup.h"
+#include "script/ScriptText.h"
+#include "script/SubtitleReaders.h"
+#include "script/TextLines.h"
+
+namespace {
+
+// Reads "{digits}" at the front of `text` and removes it; an empty pair of
+// braces is allowed when `mayBeEmpty`.
+bool TakeFrame(std::string_view &text, bool mayBeEmpty, uint32_t &frame) {
+  if (text.empty() || text.front() != '{') return false;
+  const size_t close = text.find('}');
+  if (close == std::string_view::npos) return false;
+  const std::string_view digits = text.substr(1, close - 1);
+  frame = 0;
+  if (!(digits.empty() ? mayBeEmpty : ReadDigits(digits, frame))) return false;
+  text.remove_prefix(close + 1);
+  return true;
+}
+
+// A frame rate written as the text of the first cue: a positive number with
+// "." or "," as its decimal point.
+bool ReadFrameRate(std::string_view text, double &rate) {
+  std::string number(Trim(text));
+  if (number.empty() || number.size() > 16 ||
+      number.find_first_not_of("0123456789.,") != std::string::npos)
+    return false;
+  for (char &c : number)
+    if (c == ',') c = '.';
+  char *end = nullptr;
+  rate = std::strtod(number.c_str(), &end);
+  return end && *end == '\0' && rate > 0 && rate <= 1000;
+}
+
+} // namespace
+
+bool IsMicroDvdLine(std::string_view line) {
+  uint32_t start = 0, end = 0;
+  return TakeFrame(line, false, start) && TakeFrame(line, true, end) && !line.empty();
+}
+
+void ReadMicroDvd(std::string_view text, TCueList &cues) {
+  cues.InFrames = true;
+  TTextLines lines(text);
+  std::string_view line;
+  bool first = true;
+  while (lines.Next(line)) {
+    line = Trim(line);
+    if (line.empty()) continue;
+    uint32_t start = 0, end = 0;
+    if (!TakeFrame(line, false, start) || !TakeFrame(line, true, end)) {
+      cues.BadLines.push_back(lines.Number());
+      continue;
+    }
+    const bool rateLine = first && start == 1 && end == 1 && ReadFrameRate(line, cues.FrameRate);
+    first = false;
+    if (rateLine) continue;
+    const size_t first = cues.Lines.size();
+    for (std::string &part : ReadMicroDvdText(line))
+      cues.Lines.push_back({std::string(), std::move(part)});
+    cues.EndCue(start, first);
+  }
+}

@@ -1,0 +1,117 @@
+// SubStation Alpha (.ssa) and Advanced SubStation (.ass): the Dialogue lines
+// of the [Events] section, their fields in the order the Format line gives.
+#include <cctype>
+
+#include "script/CueMarkup.h"
+#include "script/CueTiming.h"
+#include "script/ScriptText.h"
+#include "script/SubtitleReaders.h"
+#include "script/TextLines.h"
+
+namespace {
+
+std::string Lower(std::string_view text) {
+  std::string lower(text);
+  for (char &c : lower)
+    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  return lower;
+}
+
+// The text without its control bytes: a title must not send the terminal
+// commands.
+std::string PlainText(std::string_view text) {
+  std::string plain;
+  for (char c : text)
+    if (static_cast<unsigned char>(c) >= 0x20 && c != 0x7F) plain += c;
+  return plain;
+}
+
+// The value after "Key:" when the line starts with that key.
+bool ReadKey(std::string_view line, std::string_view key, std::string_view &value) {
+  if (!StartsWithNoCase(line, key) || line.size() <= key.size() || line[key.size()] != ':')
+    return false;
+  value = Trim(line.substr(key.size() + 1));
+  return true;
+}
+
+// The fields of an event line: `count` fields split at commas, the last one
+// taking the rest of the line, commas and all. Fewer when the line has fewer.
+std::vector<std::string_view> SplitFields(std::string_view text, size_t count) {
+  std::vector<std::string_view> fields;
+  while (fields.size() + 1 < count) {
+    const size_t comma = text.find(',');
+    if (comma == std::string_view::npos) break;
+    fields.push_back(text.substr(0, comma));
+    text.remove_prefix(comma + 1);
+  }
+  fields.push_back(text);
+  return fields;
+}
+
+class TSubStationReader {
+public:
+  explicit TSubStationReader(TCueList &cues) : FCues(cues) {}
+
+  void Read(std::string_view text) {
+    TTextLines lines(text);
+    std::string_view line, value;
+    while (lines.Next(line)) {
+      line = Trim(line);
+      if (!line.empty() && line.front() == '[') {
+        FSection = Lower(line);
+      } else if (FSection == "[script info]") {
+        if (ReadKey(line, "Title", value)) FCues.Title = PlainText(value);
+        if (ReadKey(line, "WrapStyle", value)) FNewlineBreaks = value == "2";
+      } else if (FSection == "[events]") {
+        if (ReadKey(line, "Format", value)) ReadFormat(value);
+        if (ReadKey(line, "Dialogue", value)) ReadDialogue(value, lines.Number());
+        // Comment lines and the other event kinds are not shown.
+      }
+    }
+  }
+
+private:
+  void ReadFormat(std::string_view value) {
+    std::vector<std::string> names;
+    for (std::string_view field : SplitFields(value, SIZE_MAX))
+      names.push_back(Lower(Trim(field)));
+    size_t start = names.size(), textField = names.size(), name = names.size();
+    for (size_t i = 0; i < names.size(); ++i) {
+      if (names[i] == "start") start = i;
+      if (names[i] == "text") textField = i;
+      if (names[i] == "name") name = i;
+    }
+    // A Format line without the two fields that matter is no format at all.
+    if (start == names.size() || textField == names.size()) return;
+    FFieldCount = names.size();
+    FStartField = start;
+    FTextField = textField;
+    FNameField = name;
+  }
+
+  void ReadDialogue(std::string_view value, size_t number) {
+    const std::vector<std::string_view> fields = SplitFields(value, FFieldCount);
+    uint32_t start = 0;
+    if (fields.size() < FFieldCount || !ReadClockTime(Trim(fields[FStartField]), start)) {
+      FCues.BadLines.push_back(number);
+      return;
+    }
+    const std::string speaker =
+        FNameField < fields.size() ? std::string(Trim(fields[FNameField])) : std::string();
+    const size_t first = FCues.Lines.size();
+    for (std::string &text : ReadOverrideText(fields[FTextField], FNewlineBreaks))
+      FCues.Lines.push_back({speaker, std::move(text)});
+    FCues.EndCue(start, first);
+  }
+
+  TCueList &FCues;
+  std::string FSection;
+  bool FNewlineBreaks = false;
+  // Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text:
+  // the order both versions use when no Format line says otherwise.
+  size_t FFieldCount = 10, FStartField = 1, FTextField = 9, FNameField = 4;
+};
+
+} // namespace
+
+void ReadSubStation(std::string_view text, TCueList &cues) { TSubStationReader(cues).Read(text); }

@@ -1,0 +1,33 @@
+// Lines of an imported subtitle text, ended by LF, CR LF or CR, numbered from
+// 1; and the small text helpers its readers share.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+class TTextLines {
+public:
+  explicit TTextLines(std::string_view text) : FText(text) {}
+  // The next line without its line end; false at the end of the text.
+  bool Next(std::string_view &line);
+  // The number of the line last read.
+  size_t Number() const { return FNumber; }
+
+private:
+  size_t NextOf(char c, size_t &cached, size_t from) const;
+
+  std::string_view FText;
+  size_t FPos = 0;
+  size_t FNumber = 0;
+  size_t FNextCr = std::string_view::npos;
+  size_t FNextLf = std::string_view::npos;
+};
+
+// True when `text` begins with `prefix`, ASCII letters compared without case.
+bool StartsWithNoCase(std::string_view text, std::string_view prefix);
+// True when the text is one or more decimal digits.
+bool IsDigits(std::string_view text);
+// Reads decimal digits into `value`; false for no digits, any other byte, or
+// more than nine digits.
+bool ReadDigits(std::string_view text, uint32_t &value);
