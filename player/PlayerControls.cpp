@@ -21,7 +21,9 @@ const std::vector<TPlayerControl> &PlayerControls() {
       // Tried last: the only one current Windows versions still register.
       {{"WMP"},
        "WMP",
-       [](double frameRate, std::string &) -> IVideoPlayer * { return new TWMPlayer(frameRate); }},
+       [](double frameRate, bool, std::string &) -> IVideoPlayer * {
+         return new TWMPlayer(frameRate);
+       }},
   };
   return controls;
 }
