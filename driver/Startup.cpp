@@ -13,6 +13,13 @@ void TDriver::Startup() {
   LoadScript();
   // An empty table would make a silent run; standard output stays as it is.
   if (Script->Count <= 1) Services.Process.WriteErrorLine("No subtitles found in " + ScriptPath);
+  // Times kept in milliseconds have no frame rate of their own to scale from,
+  // and the driver does not know the video's: a scale against the table's
+  // 1000 units a second would move every subtitle to a fraction of its time.
+  if (Script->TimesInMilliseconds && Timing.SubFps != 0) {
+    WriteLogLine("Ignoring sub-fps for a subtitle file timed in milliseconds");
+    Timing.SubFps = 0;
+  }
   // The command line's video file wins; the script is asked only without one.
   if (VideoPath.empty()) Script->FindVideoFile(VideoPath);
   // A followed player already has its video.

@@ -140,6 +140,22 @@ TEST_F(StartupTest, SubtitleCodePageReachesTheImporter) {
   EXPECT_EQ(T.Output.Lines, (std::vector<std::string>{"žluťoučký "}));
 }
 
+TEST_F(StartupTest, SubFpsIsRefusedForMillisecondTimesAndKeptForFrames) {
+  T.Files.Add("t.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n");
+  EXPECT_EQ(Run({"-scp", "-sf", "23.976", "t.srt", "demo.avi"}), 0);
+  EXPECT_EQ(T.Output.Lines,
+            (std::vector<std::string>{"Ignoring sub-fps for a subtitle file timed in milliseconds",
+                                      "Hi "}));
+  EXPECT_EQ(T.Driver.Timing.SubFps, 0);
+
+  TTestDriver frames;
+  frames.Files.Add("s.txt", Dialogue);
+  frames.Files.Add("demo.avi", "");
+  frames.Process.Args = {"-scp", "-sf", "23.976", "s.txt"};
+  EXPECT_EQ(frames.Driver.Run(), 0);
+  EXPECT_EQ(frames.Driver.Timing.SubFps, 23.976);
+}
+
 TEST_F(StartupTest, UnreadableScriptEndsWithTheReportAndOne) {
   T.Files.Errors["s.txt"] = 5;
   EXPECT_EQ(Run({"-scp", "s.txt"}), 1);

@@ -16,13 +16,13 @@ public:
   // Auto-start off first, so the video waits for Start; the control shows
   // its own full window.
   void SetFileName(const std::string &name) override;
-  // "playState" as a playback state.
-  int32_t GetState() override;
   // The first play.
   void Start() override;
   void Play() override;
-  void Stop() override;
   void Pause() override;
+  void Stop() override;
+  // "playState" as a playback state.
+  int32_t GetState() override;
 
 private:
   // Calls `method` on the control's `controls` object.

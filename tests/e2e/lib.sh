@@ -64,3 +64,14 @@ finish() { # finish NAME: the summary line and the exit status
   [ $failures -eq 0 ] && echo "$1: all passed" || echo "$1: $failures failed"
   [ $failures -eq 0 ]
 }
+
+wine_setup() { # the Windows program under Wine, run in a throw-away folder
+  exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip.exe")
+  : "${WINEPREFIX:?}"
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  unset DISPLAY
+  work=$(mktemp -d)
+  trap 'cd /; rm -rf "$work"; wineserver -w' EXIT
+  cd "$work" || exit 1
+  run() { timeout 60 wine "$exe" "$@"; } # bounded: a hang is a failure
+}

@@ -5,14 +5,7 @@
 # headless prefix).
 set -uo pipefail
 source "$(dirname "$0")/../lib.sh"
-exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip.exe")
-: "${WINEPREFIX:?}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY
-work=$(mktemp -d)
-trap 'cd /; rm -rf "$work"; wineserver -w' EXIT
-cd "$work"
-run() { timeout 60 wine "$exe" "$@"; } # bounded: a hang is a failure
+wine_setup
 
 # The screenplay needs no player: the video only has to open like one.
 printf '\x1a\x45\xdf\xa3 Matroska' >movie.mkv

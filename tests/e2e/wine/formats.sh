@@ -6,14 +6,7 @@
 set -uo pipefail
 . "$(dirname "$0")/../lib.sh"
 . "$(dirname "$0")/../formats-fixtures.sh"
-exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip.exe")
-: "${WINEPREFIX:?}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY
-work=$(mktemp -d)
-trap 'cd /; rm -rf "$work"; wineserver -w' EXIT
-cd "$work"
-run() { timeout 60 wine "$exe" "$@"; } # bounded: a hang is a failure
+wine_setup
 
 check_formats $'\r\n'
 finish "formats under Wine"

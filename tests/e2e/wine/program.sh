@@ -5,14 +5,7 @@
 # WINEPREFIX (a prepared headless prefix).
 set -uo pipefail
 . "$(dirname "$0")/../lib.sh"
-exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip.exe")
-: "${WINEPREFIX:?}"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-unset DISPLAY
-work=$(mktemp -d)
-trap 'cd /; rm -rf "$work"; wineserver -w' EXIT
-cd "$work"
-run() { timeout 60 wine "$exe" "$@"; } # bounded: a hang is a failure
+wine_setup
 
 winexe=$(winepath -w "$exe" 2>/dev/null)
 
