@@ -27,7 +27,8 @@ bool IsOption(const std::string &arg, bool slashIsOption) {
 }
 
 const TOption Options[] = {
-    {"p", "-player", okPlayer, nullptr, false, "X", "player to try first: AMovie, MPLayer or MCI"},
+    {"p", "-player", okPlayer, nullptr, false, "X",
+     "AMovie MPLayer MCI WMP mpris[:NAME] mpv:SOCKET"},
     {"d", "-debug", okSwitch, &TSettings::Debug, true, nullptr,
      "show console and player diagnostics (default)"},
     {"nd", "-no-debug", okSwitch, &TSettings::Debug, false, nullptr, "hide the diagnostics"},
