@@ -3,6 +3,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <utility>
 
 namespace {
 
@@ -63,12 +64,14 @@ private:
     ++FPos;
     if (Take('}')) return true;
     do {
-      std::pair<std::string, TJson> member;
+      std::string name;
+      TJson member;
       SkipBlanks();
-      if (FPos >= FText.size() || FText[FPos] != '"' || !String(member.first) || !Take(':') ||
-          !Value(member.second, depth + 1))
+      if (FPos >= FText.size() || FText[FPos] != '"' || !String(name) || !Take(':') ||
+          !Value(member, depth + 1))
         return false;
-      value.Members.push_back(std::move(member));
+      value.MemberNames.push_back(std::move(name));
+      value.MemberValues.push_back(std::move(member));
     } while (Take(','));
     return Take('}');
   }
@@ -160,8 +163,8 @@ private:
 } // namespace
 
 const TJson *TJson::Find(std::string_view name) const {
-  for (const auto &member : Members)
-    if (member.first == name) return &member.second;
+  for (size_t i = 0; i < MemberNames.size(); ++i)
+    if (MemberNames[i] == name) return &MemberValues[i];
   return nullptr;
 }
 

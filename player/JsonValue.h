@@ -5,7 +5,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 struct TJson {
@@ -15,7 +14,10 @@ struct TJson {
   double Number = 0;
   std::string String;
   std::vector<TJson> Items;
-  std::vector<std::pair<std::string, TJson>> Members;
+  // An object's members: names and values side by side (a pair cannot hold
+  // the type it is declared in, a vector can).
+  std::vector<std::string> MemberNames;
+  std::vector<TJson> MemberValues;
 
   // The member called `name` of an object, null when there is none.
   const TJson *Find(std::string_view name) const;

@@ -2,6 +2,7 @@
 #include "player/MpvIpcSession.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "player/JsonValue.h"
 #include "player/UntVideoIF.h"
