@@ -63,8 +63,9 @@ TEST_F(PrepareConsoleTest, ConsoleThatKeptItsSizeIsReportedAndLaidOutAtItsWidth)
   T.Console.WindowInfoResult = false;
   T.Console.LastErrorText = "the terminal kept 100x30";
   T.Driver.PrepareConsole();
-  EXPECT_EQ(T.Output.Lines, (TLines{"OK", "Repos failed: the terminal kept 100x30",
-                                    "Resize failed: the terminal kept 100x30", "Code page is 437"}));
+  EXPECT_EQ(T.Output.Lines,
+            (TLines{"OK", "Repos failed: the terminal kept 100x30",
+                    "Resize failed: the terminal kept 100x30", "Code page is 437"}));
   EXPECT_EQ(T.Driver.Settings.LineWidth, 99);
 }
 
