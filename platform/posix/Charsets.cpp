@@ -5,6 +5,8 @@
 #include <cerrno>
 #include <iconv.h>
 
+#include "platform/posix/IconvRun.h"
+
 namespace {
 
 // iconv's names for the Windows numbers that are not simply "CPnnnn".
@@ -42,24 +44,10 @@ iconv_t OpenDecoder(const std::string &codePage) {
 bool DecodeCodePage(std::string_view bytes, const std::string &codePage, std::string &utf8) {
   iconv_t decoder = OpenDecoder(codePage);
   if (decoder == reinterpret_cast<iconv_t>(-1)) return false;
-  std::string out;
-  out.reserve(bytes.size() + bytes.size() / 2);
-  char *in = const_cast<char *>(bytes.data());
-  size_t inLeft = bytes.size();
-  char buffer[4096];
-  while (inLeft > 0) {
-    char *outPtr = buffer;
-    size_t outLeft = sizeof buffer;
-    const size_t done = iconv(decoder, &in, &inLeft, &outPtr, &outLeft);
-    out.append(buffer, static_cast<size_t>(outPtr - buffer));
-    if (done != static_cast<size_t>(-1) || errno == E2BIG) continue;
-    // A byte the code page does not define, or a sequence cut off by the end
-    // of the text: one replacement character, and on after that byte.
-    out += "\xEF\xBF\xBD";
-    ++in;
-    --inLeft;
-    iconv(decoder, nullptr, nullptr, nullptr, nullptr);
-  }
+  // A byte the code page does not define, or a sequence cut off by the end
+  // of the text: one replacement character, and on after that byte.
+  std::string out =
+      IconvRun(decoder, bytes, "\xEF\xBF\xBD", [](const char *, size_t) { return size_t{1}; });
   iconv_close(decoder);
   utf8 = std::move(out);
   return true;

@@ -8,6 +8,7 @@
 #include <utf8proc.h>
 
 #include "platform/Utf8.h"
+#include "platform/posix/IconvRun.h"
 
 namespace {
 
@@ -17,28 +18,6 @@ bool IsAscii(const std::string &text) {
   for (char c : text)
     if (static_cast<unsigned char>(c) >= 0x80) return false;
   return true;
-}
-
-// Runs the whole text through `converter`; where it stops at something it
-// cannot convert, a "?" stands for the `skip` bytes there.
-template <class TSkip> std::string Run(iconv_t converter, std::string text, TSkip skip) {
-  iconv(converter, nullptr, nullptr, nullptr, nullptr);
-  std::string result;
-  char *in = text.data();
-  size_t inLeft = text.size();
-  char chunk[256];
-  while (inLeft > 0) {
-    char *out = chunk;
-    size_t outLeft = sizeof chunk;
-    const size_t done = iconv(converter, &in, &inLeft, &out, &outLeft);
-    result.append(chunk, sizeof chunk - outLeft);
-    if (done != static_cast<size_t>(-1) || errno == E2BIG) continue;
-    result += '?';
-    const size_t n = std::min(skip(in, inLeft), inLeft);
-    in += n;
-    inLeft -= n;
-  }
-  return result;
 }
 
 } // namespace
@@ -55,7 +34,7 @@ TTerminalCharset::~TTerminalCharset() {
 
 std::string TTerminalCharset::Convert(const std::string &text) {
   if (FConverter == NoConverter || IsAscii(text)) return text;
-  return Run(FConverter, text, [](const char *, size_t) { return size_t{1}; });
+  return IconvRun(FConverter, text, "?", [](const char *, size_t) { return size_t{1}; });
 }
 
 std::string TTerminalCharset::ConvertUtf8(const std::string &utf8) {
@@ -75,7 +54,7 @@ std::string TTerminalCharset::ConvertUtf8(const std::string &utf8) {
     DecodeUtf8(std::string_view(at, left), 0, length);
     return length;
   };
-  if (FFromUtf8 != NoConverter) return Run(FFromUtf8, composed, character);
+  if (FFromUtf8 != NoConverter) return IconvRun(FFromUtf8, composed, "?", character);
   // Without a converter only ASCII is sure to show.
   std::string result;
   for (size_t at = 0; at < composed.size();
