@@ -26,8 +26,10 @@ if [ "${1:-}" != inner ]; then
   dbus-run-session -- bash "$work/follow.sh" inner mpris "$work" 2> >(grep -v 'fd limit' >&2) || failed=$((failed + 1))
   dbus-run-session -- bash "$work/follow.sh" inner ipc "$work" 2> >(grep -v 'fd limit' >&2) || failed=$((failed + 1))
   # VLC refuses to run as root: it, its bus and the program run as nobody.
+  # nobody's login shell refuses to run anything, and tmux falls back on it
+  # when SHELL is unset (as under CI): name a real one.
   chown -R nobody:nogroup "$work"
-  setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work" \
+  setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work" SHELL=/bin/sh \
     dbus-run-session -- bash "$work/follow.sh" inner vlc "$work" || failed=$((failed + 1))
   [ $failed -eq 0 ] && echo "follow: all passed" || echo "follow: $failed runs failed"
   exit $((failed > 0))
