@@ -10,7 +10,7 @@ if [ "${1:-}" != inner ]; then
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
   chmod 755 "$work"
-  cp "$0" "$work/lag.sh" && cp "$(dirname "$0")/follow_probe.py" "$build/cuestrip" "$work/" || exit 1
+  cp "$0" "$work/lag.sh" && cp "$(dirname "$0")/follow_probe.py" "$(dirname "$0")/../tests/e2e/ptyprobe.py" "$build/cuestrip" "$work/" || exit 1
   ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=30 \
     -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 "$work/video.mp4" || exit 1
   {

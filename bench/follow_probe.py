@@ -8,24 +8,17 @@ TRUTH is mpv:SOCKET (ask mpv's time-pos as each line arrives) or mpris:NAME
 (sample the player's MPRIS Position every 5 ms and take the freshest samples
 as its clock: position = time - offset, for players that refresh it seldom).
 """
-import json, os, pty, re, select, socket, statistics, sys, threading, time
+import os, re, statistics, sys, threading, time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from ptyprobe import ask_mpv, lines, quit, spawn
 
 truth, fps, exe, *args = sys.argv[1:]
 fps = float(fps)
 line_re = re.compile(rb"L(\d+) at frame (\d+)")
 samples = []
 stop = threading.Event()
-
-
-def ask_mpv(sock_path):
-    with socket.socket(socket.AF_UNIX) as s:
-        s.settimeout(1.0)
-        s.connect(sock_path)
-        s.sendall(b'{"command": ["get_property", "time-pos"]}\n')
-        data = b""
-        while b"\n" not in data:
-            data += s.recv(4096)
-        return json.loads(data.split(b"\n")[0])["data"]
 
 
 def sample_mpris(name):
@@ -44,40 +37,15 @@ kind, _, target = truth.partition(":")
 if kind == "mpris":
     threading.Thread(target=sample_mpris, args=(target,), daemon=True).start()
 
-pid, fd = pty.fork()
-if pid == 0:
-    os.execv(exe, [exe] + args)
-
-start = time.monotonic()
+pid, fd = spawn([exe] + args)
 arrivals = []  # (moment, frame, position asked at once or None)
-pending = b""
-while time.monotonic() < start + 25:
-    ready, _, _ = select.select([fd], [], [], 0.5)
-    if not ready:
-        continue
-    try:
-        chunk = os.read(fd, 4096)
-    except OSError:
-        break
-    if not chunk:
-        break
-    pending += chunk
-    while b"\n" in pending:
-        line, pending = pending.split(b"\n", 1)
-        match = line_re.search(line)
-        if not match:
-            continue
-        moment = time.monotonic()
+for moment, line in lines(fd, 25):
+    match = line_re.search(line)
+    if match:
         position = ask_mpv(target) if kind == "mpv" else None
         arrivals.append((moment, int(match.group(2)), position))
 stop.set()
-os.write(fd, b"q")
-try:
-    while os.read(fd, 4096):
-        pass
-except OSError:
-    pass
-os.waitpid(pid, 0)
+quit(pid, fd)
 
 # The first lines are those already due when the program started.
 arrivals = arrivals[3:]

@@ -6,71 +6,38 @@ early by more than half a frame, the program's CPU time per minute of
 playback and its peak RSS.
 
 Usage: latency_probe.py EXE SCRIPT VIDEO SOCKET FPS [PROGRAM-OPTIONS...]"""
-import json, os, pty, re, resource, select, socket, statistics, sys, time
+import os, re, statistics, sys, time
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+from ptyprobe import ask_mpv, lines, quit, spawn
 
 exe, script, video, sock_path, fps = sys.argv[1:6]
 options = sys.argv[6:]
 fps = float(fps)
 line_re = re.compile(rb"L(\d+) at frame (\d+)")
+with open(script, "rb") as f:
+    last = max(int(n) for n in re.findall(rb"^L(\d+) at", f.read(), re.M))
 
-
-def ask_position(sock_path):
-    with socket.socket(socket.AF_UNIX) as s:
-        s.settimeout(1.0)
-        s.connect(sock_path)
-        s.sendall(b'{"command": ["get_property", "time-pos"]}\n')
-        data = b""
-        while b"\n" not in data:
-            data += s.recv(4096)
-        return json.loads(data.split(b"\n")[0])["data"]
-
-
-pid, fd = pty.fork()
-if pid == 0:
-    os.execv(exe, [exe, "-ndc", *options, script, video])
-
+pid, fd = spawn([exe, "-ndc", *options, script, video])
 start = time.monotonic()
 lags = []
 round_trips = []
-pending = b""
-done = False
-deadline = start + 120
-while not done and time.monotonic() < deadline:
-    ready, _, _ = select.select([fd], [], [], 0.5)
-    if not ready:
+for _, line in lines(fd, 120):
+    match = line_re.search(line)
+    if not match:
         continue
     try:
-        chunk = os.read(fd, 4096)
-    except OSError:
+        asked = time.monotonic()
+        position = ask_mpv(sock_path)
+        round_trips.append(time.monotonic() - asked)
+    except (OSError, ValueError, KeyError) as error:
+        print("no answer from mpv:", error)
+        continue
+    lags.append(position * fps - int(match.group(2)))
+    if int(match.group(1)) == last:
         break
-    if not chunk:
-        break
-    pending += chunk
-    while b"\n" in pending:
-        line, pending = pending.split(b"\n", 1)
-        match = line_re.search(line)
-        if not match:
-            continue
-        try:
-            asked = time.monotonic()
-            position = ask_position(sock_path)
-            round_trips.append(time.monotonic() - asked)
-        except (OSError, ValueError, KeyError) as error:
-            print("no answer from mpv:", error)
-            continue
-        frame = int(match.group(2))
-        lags.append(position * fps - frame)
-        if int(match.group(1)) == 59:
-            done = True
-
 wall = time.monotonic() - start
-os.write(fd, b"q")
-try:
-    while os.read(fd, 4096):
-        pass
-except OSError:
-    pass
-_, status, usage = os.wait4(pid, 0)
+status, usage = quit(pid, fd)
 
 if not lags:
     print("no subtitle arrived")

@@ -7,6 +7,7 @@
 # CUESTRIP_BUILD (the build folder). Every wait is bounded.
 set -uo pipefail
 . "$(dirname "$0")/../lib.sh"
+e2e=$(readlink -f "$(dirname "$0")/..")
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -26,54 +27,28 @@ for i in "${!starts[@]}"; do
 done >film.srt
 
 cat >probe.py <<'PY'
-import json, os, pty, re, select, socket, sys, time
-exe, args, sock_path, count = sys.argv[1], sys.argv[2:-2], sys.argv[-2], int(sys.argv[-1])
+import re, sys
+sys.path.insert(0, sys.argv[1])
+from ptyprobe import ask_mpv, lines, quit, spawn
+exe, args, sock_path, count = sys.argv[2], sys.argv[3:-2], sys.argv[-2], int(sys.argv[-1])
 line_re = re.compile(rb"C(\d+) at (\d\d):(\d\d):(\d\d),(\d\d\d)")
-
-def ask_position():
-    with socket.socket(socket.AF_UNIX) as s:
-        s.settimeout(1.0)
-        s.connect(sock_path)
-        s.sendall(b'{"command": ["get_property", "time-pos"]}\n')
-        data = b""
-        while b"\n" not in data:
-            data += s.recv(4096)
-        return json.loads(data.split(b"\n")[0])["data"]
-
-pid, fd = pty.fork()
-if pid == 0:
-    os.execv(exe, [exe, "-ndc"] + args)
-seen, pending, deadline = 0, b"", time.monotonic() + 40
-while seen < count and time.monotonic() < deadline:
-    ready, _, _ = select.select([fd], [], [], 0.5)
-    if not ready:
+pid, fd = spawn([exe, "-ndc"] + args)
+seen = 0
+for _, line in lines(fd, 40):
+    m = line_re.search(line)
+    if not m:
         continue
-    try:
-        chunk = os.read(fd, 4096)
-    except OSError:
+    position = ask_mpv(sock_path)
+    h, mi, s, ms = (int(g) for g in m.groups()[1:])
+    print(f"C{m.group(1).decode()} {h * 3600 + mi * 60 + s + ms / 1000:.3f} {position:.4f}")
+    seen += 1
+    if seen == count:
         break
-    pending += chunk
-    while b"\n" in pending:
-        line, pending = pending.split(b"\n", 1)
-        m = line_re.search(line)
-        if not m:
-            continue
-        position = ask_position()
-        h, mi, s, ms = (int(g) for g in m.groups()[1:])
-        start = h * 3600 + mi * 60 + s + ms / 1000
-        print(f"C{m.group(1).decode()} {start:.3f} {position:.4f}")
-        seen += 1
-os.write(fd, b"q")
-try:
-    while os.read(fd, 4096):
-        pass
-except OSError:
-    pass
-os.waitpid(pid, 0)
+quit(pid, fd)
 PY
 
 for player in AMovie MCI; do
-  MPV_HOME="$work/mpv" timeout 60 python3 probe.py "$exe" -p "$player" film.srt video.mp4 \
+  MPV_HOME="$work/mpv" timeout 60 python3 probe.py "$e2e" "$exe" -p "$player" film.srt video.mp4 \
     "$work/mpv.sock" ${#starts[@]} >arrivals.txt 2>probe.err
   arrived=$(wc -l <arrivals.txt)
   if [ "$arrived" -ne ${#starts[@]} ]; then
