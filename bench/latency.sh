@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
-# Subtitle latency benchmark (printed, not asserted): plays a generated 60 s
-# video headless with one subtitle per second in a pseudo-terminal, and for
-# each subtitle asks mpv where playback really is when the line arrives. Runs
-# at 25 and at 29.97 frames a second, each with the due-moment wake and with
-# --tick-only.
+# Subtitle latency benchmark (printed, not asserted): plays a generated video
+# (60 s, or CUESTRIP_BENCH_SECONDS) headless with one subtitle per second in a
+# pseudo-terminal, and for each subtitle asks mpv where playback really is
+# when the line arrives. Runs at 25 and at 29.97 frames a second, each with
+# the due-moment wake and with --tick-only.
 # Usage: bench/latency.sh [BUILD-DIR]   (default build/native)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=$(readlink -f "${1:-build/native}")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
+seconds=${CUESTRIP_BENCH_SECONDS:-60}
 
 mkdir -p "$work/mpv"
 printf 'vo=null\nao=null\ninput-ipc-server=%s\n' "$work/mpv.sock" >"$work/mpv/mpv.conf"
@@ -17,14 +18,14 @@ printf 'vo=null\nao=null\ninput-ipc-server=%s\n' "$work/mpv.sock" >"$work/mpv/mp
 # make_case NAME RATE FPS-TEXT FRAMES-PER-SUBTITLE
 make_case() {
   local name=$1 rate=$2 fps=$3 step=$4
-  ffmpeg -loglevel error -y -f lavfi -i "testsrc=size=320x240:rate=$rate:duration=60" \
-    -f lavfi -i sine=frequency=440:duration=60 \
+  ffmpeg -loglevel error -y -f lavfi -i "testsrc=size=320x240:rate=$rate:duration=$seconds" \
+    -f lavfi -i sine=frequency=440:duration=$seconds \
     -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 -c:a aac -shortest "$work/$name.mp4"
   {
     printf '{HEAD\r\nTITLE=Latency\r\nFPS=%s\r\n}\r\n' "$fps"
     # One a second, each on a frame of its own second (a few frames in, so
     # the frames fall at different moments between two ticks).
-    for s in $(seq 1 59); do
+    for s in $(seq 1 $((seconds - 1))); do
       f=$((s * step + s % 7))
       printf '{T;%d\r\nL%d at frame %d\r\n}\r\n' "$f" "$s" "$f"
     done

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Runs every test of the project: installs what is missing, builds and runs
 # the native unit tests and end-to-end tests, the Debian package, the
-# sanitizer build, the Windows build and zip under Wine, and a bounded fuzz
-# run. Exits non-zero on any failure.
+# benchmarks (figures printed, never judged), the sanitizer build, the Windows
+# build and zip under Wine, and a bounded fuzz run. Exits non-zero on any
+# failure.
 # With a stage name (native, nompv, asan, windows, fuzz) only that stage runs:
 #   bash scripts/test.sh native
 set -uo pipefail
@@ -51,12 +52,21 @@ run_e2e() { # run_e2e FOLDER BUILD-DIR: every *.sh in the folder
   return $ok
 }
 
+# The benchmarks print their figures; a figure never fails the run, only a
+# benchmark that cannot run at all does. The latency runs are shortened.
+run_benchmarks() {
+  build/native/bench_script \
+    && CUESTRIP_BENCH_SECONDS=${CUESTRIP_BENCH_SECONDS:-20} bench/latency.sh build/native \
+    && bench/follow_lag.sh build/native
+}
+
 mkdir -p build
 if wanted native; then
   stage "native build" build build/native all
   stage "native unit tests" build/native/cuestrip_tests --gtest_brief=1
   stage "native end-to-end" run_e2e tests/e2e/posix "$root/build/native"
   stage "debian package" tests/package/deb.sh build/native
+  stage "benchmarks (figures only)" run_benchmarks
 fi
 
 if wanted nompv; then
