@@ -7,6 +7,9 @@
 # tmux ignores is reported as such and the layout uses the real width.
 # Needs CUESTRIP_BUILD (the build folder). Every wait is bounded.
 set -uo pipefail
+# The screen is compared with the script's text as a UTF-8 terminal shows it,
+# whatever locale the caller has.
+export LC_ALL=C.UTF-8
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
 . "$(dirname "$0")/../lib.sh"
 root=$(cd "$(dirname "$0")/../../.." && pwd)
