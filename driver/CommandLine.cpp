@@ -96,7 +96,7 @@ void TDriver::ParseCommandLine() {
     const std::string arg(Trim(args[index]));
     if (!IsOption(arg, slashIsOption)) {
       if (!Services.Files.FileExists(arg)) {
-        WriteLogLine("Ignoring non-existant file specified at command line: " + arg);
+        WriteSystemLine("Ignoring non-existant file specified at command line: " + arg);
       } else if (!haveScript) {
         ScriptPath = arg;
         haveScript = true;

@@ -104,6 +104,9 @@ public:
   // Output.
   void WriteSubtitle(const TText &entry);
   void WriteLogLine(const std::string &message);
+  // A log line that carries the system's text: file names, the player's and
+  // the system's messages.
+  void WriteSystemLine(const std::string &message);
 
   TServices Services;
   TSettings Settings;

@@ -126,3 +126,7 @@ void TDriver::WriteSubtitle(const TText &entry) {
 }
 
 void TDriver::WriteLogLine(const std::string &message) { Services.Output.WriteLine(message); }
+
+void TDriver::WriteSystemLine(const std::string &message) {
+  Services.Output.WriteSystemLine(message);
+}

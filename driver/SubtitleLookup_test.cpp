@@ -75,6 +75,7 @@ TEST_F(VideoAloneTest, ExactBaseNameWinsAndIsNamedInADebugLine) {
   EXPECT_EQ(T.Driver.VideoPath, "dir/movie.mkv");
   EXPECT_EQ(T.Driver.ScriptPath, "dir/movie.txt");
   EXPECT_EQ(T.Output.Lines, (std::vector<std::string>{"Subtitles: dir/movie.txt", "Found me "}));
+  EXPECT_EQ(T.Output.Kinds[0], 'y') << "a file name is shown in the system's charset";
   EXPECT_EQ(TrackAskedFor, "");
 }
 

@@ -19,6 +19,12 @@ public:
   // and bold as such (ended at the line's end); otherwise the markers are
   // dropped. A file or pipe gets plain UTF-8.
   virtual void WriteTextLine(const std::string &utf8, bool styled) = 0;
+  // Writes a line whose text comes from the system (file names, system and
+  // library messages: the locale's charset on POSIX, the ANSI code page on
+  // Windows) and a CR LF, on the same terms. A terminal or console shows it
+  // in its own charset, "?" for what it cannot show or for a control
+  // character; a file or pipe gets the bytes as given.
+  virtual void WriteSystemLine(const std::string &line) = 0;
   // Writes whatever is buffered (at exit). Raises EInOutError on failure.
   virtual void Flush() = 0;
 };

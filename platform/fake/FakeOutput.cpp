@@ -16,6 +16,11 @@ void TFakeOutput::WriteTextLine(const std::string &utf8, bool styled) {
   Kinds.back() = styled ? 's' : 'p';
 }
 
+void TFakeOutput::WriteSystemLine(const std::string &line) {
+  WriteLine(line);
+  Kinds.back() = 'y';
+}
+
 void TFakeOutput::Flush() {
   ++Flushes;
   if (FailFlush) Raise(EInOutError(FailCode));

@@ -12,12 +12,13 @@ public:
   void WriteLine(const std::string &line) override;
   // Kept as given, markers and all.
   void WriteTextLine(const std::string &utf8, bool styled) override;
+  void WriteSystemLine(const std::string &line) override;
   void Flush() override;
 
   // The lines written so far, without their CR LF.
   std::vector<std::string> Lines;
   // One letter per line: 'b' for WriteLine, 'p' for a plain text line, 's'
-  // for a styled one.
+  // for a styled one, 'y' for a system line.
   std::string Kinds;
   // Every byte written, line ends included.
   std::string Bytes;

@@ -1,7 +1,7 @@
 // The POSIX output stream: CR LF lines on file descriptor 1, flushed per line
-// to a terminal (decoded from the console's code page, or from imported UTF-8
-// text, into the locale's charset) and written in 128-byte blocks to files
-// and pipes.
+// to a terminal (decoded from the console's code page, from imported UTF-8
+// text or from the locale's own charset, into the locale's charset) and
+// written in 128-byte blocks to files and pipes.
 #include "platform/Output.h"
 
 #include <cerrno>
@@ -43,6 +43,14 @@ public:
       WriteAll(FCharset->ConvertUtf8(RenderText(utf8, true, styled)) + "\r\n");
     else
       Buffer(RenderText(utf8, false, false));
+  }
+
+  void WriteSystemLine(const std::string &line) override {
+    if (FTerminal)
+      WriteAll(FCharset->ConvertUtf8(RenderText(FCharset->LocalToUtf8(line), true, false)) +
+               "\r\n");
+    else
+      Buffer(line);
   }
 
   void Flush() override {

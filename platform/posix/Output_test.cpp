@@ -217,6 +217,19 @@ TEST(PosixOutput, TerminalGetsTextLinesInItsCharsetWithStyles) {
   EXPECT_EQ(ascii, "caf? ? ??[2J !\r\n");
 }
 
+// A file name in the locale's charset shows as itself, not as code page 437
+// bytes; a control character in it cannot reach the terminal.
+TEST(PosixOutput, TerminalGetsSystemLinesInTheLocalesCharset) {
+  std::string codeset;
+  const std::string name = "Subtitles: Vid\xC3\xA9o\x1b[2J.srt";
+  const std::string utf8 =
+      TerminalBytes("C.UTF-8", codeset, [&](IOutput &output) { output.WriteSystemLine(name); });
+  if (codeset == "UTF-8") EXPECT_EQ(utf8, "Subtitles: Vid\xC3\xA9o?[2J.srt\r\n");
+  const std::string ascii =
+      TerminalBytes("C", codeset, [&](IOutput &output) { output.WriteSystemLine(name); });
+  EXPECT_EQ(ascii, "Subtitles: Vid??o?[2J.srt\r\n");
+}
+
 TEST(PosixOutput, FilesGetTextLinesAsPlainUtf8) {
   char path[] = "/tmp/cuestrip-output-XXXXXX";
   const int fd = mkstemp(path);
@@ -228,10 +241,11 @@ TEST(PosixOutput, FilesGetTextLinesAsPlainUtf8) {
                           "caf\xC3\xA9\x0F \x11\xE6\x97\xA5\x12 \xFF",
                           true);
     output->WriteLine("x");
+    output->WriteSystemLine("Vid\xC3\xA9o\xFF");
     output->Flush();
   }
   close(fd);
-  EXPECT_EQ(FileBytes(path), "caf\xC3\xA9 \xE6\x97\xA5 ?\r\nx\r\n");
+  EXPECT_EQ(FileBytes(path), "caf\xC3\xA9 \xE6\x97\xA5 ?\r\nx\r\nVid\xC3\xA9o\xFF\r\n");
   unlink(path);
 }
 

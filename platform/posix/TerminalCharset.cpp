@@ -7,6 +7,7 @@
 #include <langinfo.h>
 #include <utf8proc.h>
 
+#include "platform/Charsets.h"
 #include "platform/Utf8.h"
 #include "platform/posix/IconvRun.h"
 
@@ -61,4 +62,10 @@ std::string TTerminalCharset::ConvertUtf8(const std::string &utf8) {
        at += character(composed.data() + at, composed.size() - at))
     result += static_cast<unsigned char>(composed[at]) < 0x80 ? composed[at] : '?';
   return result;
+}
+
+std::string TTerminalCharset::LocalToUtf8(const std::string &text) const {
+  std::string utf8;
+  if (FCharset == "UTF-8" || IsAscii(text) || !DecodeCodePage(text, FCharset, utf8)) return text;
+  return utf8;
 }

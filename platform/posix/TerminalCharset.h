@@ -25,6 +25,10 @@ public:
   // for each character the charset lacks. No transliteration: what shows is
   // the text or "?".
   std::string ConvertUtf8(const std::string &utf8);
+  // Text in the locale's own charset (file names, system and library
+  // messages) as UTF-8: unchanged in a UTF-8 locale, otherwise decoded, a
+  // byte the charset lacks becoming U+FFFD.
+  std::string LocalToUtf8(const std::string &text) const;
 
 private:
   iconv_t FConverter;

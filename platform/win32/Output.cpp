@@ -2,11 +2,13 @@
 // flushed per line to a console and written in 128-byte blocks to files and
 // pipes. The handle is taken afresh for every write, so output follows the
 // new console when the program allocates one. Imported UTF-8 text goes to a
-// console as UTF-16 (WriteConsoleW) and to files and pipes as UTF-8.
+// console as UTF-16 (WriteConsoleW) and to files and pipes as UTF-8; so does
+// text in the ANSI code page that comes from the system, such as file names.
 #include "platform/Output.h"
 
 #include "platform/win32/WindowsApi.h"
 
+#include "platform/Charsets.h"
 #include "platform/Errors.h"
 #include "platform/TextRender.h"
 
@@ -55,6 +57,16 @@ public:
     }
     if (vt) SetConsoleMode(handle, mode);
     if (error != 0) Raise(EInOutError(static_cast<int>(error)));
+  }
+
+  // A console gets the ANSI text decoded, as UTF-16; a file the bytes.
+  void WriteSystemLine(const std::string &line) override {
+    DWORD mode;
+    std::string utf8;
+    if (GetConsoleMode(TakeHandle(), &mode) && DecodeCodePage(line, std::to_string(GetACP()), utf8))
+      WriteTextLine(utf8, false);
+    else
+      WriteLine(line);
   }
 
   void Flush() override {

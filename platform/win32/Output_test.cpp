@@ -111,14 +111,16 @@ TEST(Win32Output, FilesGetTextLinesAsPlainUtf8) {
                         "caf\xC3\xA9\x0F \x11\xE6\x97\xA5\x12 \xFF",
                         true);
   output->WriteLine("x");
+  output->WriteSystemLine("Vid\xE9o");
   output->Flush();
-  EXPECT_EQ(file.Bytes(), "caf\xC3\xA9 \xE6\x97\xA5 ?\r\nx\r\n");
+  EXPECT_EQ(file.Bytes(), "caf\xC3\xA9 \xE6\x97\xA5 ?\r\nx\r\nVid\xE9o\r\n");
 }
 
 class Win32FreshConsoleOutput : public ::testing::Test {};
 
 // The console holds the characters themselves, whatever its code page, and
-// no escape sequence is left standing in it as text.
+// no escape sequence is left standing in it as text. A file name in the ANSI
+// code page shows as its own letter, not as the OEM letter of its byte.
 CHILD_TEST(Win32FreshConsoleOutput, TextLinesReachTheConsoleAsCharacters) {
   FreeConsole();
   ASSERT_TRUE(AllocConsole());
@@ -127,9 +129,13 @@ CHILD_TEST(Win32FreshConsoleOutput, TextLinesReachTheConsoleAsCharacters) {
                         "caf\xC3\xA9\x0F \xD0\x96 \x1B[2J",
                         true);
   output->WriteTextLine("\x11plain\x12", false);
+  output->WriteSystemLine("Vid\xE9o");
+  wchar_t ansiE9 = 0;
+  MultiByteToWideChar(CP_ACP, 0, "\xE9", 1, &ansiE9, 1);
   const HANDLE console = GetStdHandle(STD_OUTPUT_HANDLE);
-  const std::wstring expected[] = {L"caf\u00e9 \u0416 ?[2J", L"plain"};
-  for (SHORT row = 0; row < 2; ++row) {
+  const std::wstring expected[] = {L"caf\u00e9 \u0416 ?[2J", L"plain",
+                                   L"Vid" + std::wstring(1, ansiE9) + L"o"};
+  for (SHORT row = 0; row < 3; ++row) {
     wchar_t cells[40] = {};
     DWORD read = 0;
     ASSERT_TRUE(ReadConsoleOutputCharacterW(console, cells, 39, COORD{0, row}, &read));

@@ -4,7 +4,8 @@
 # display), only the program's own lines reach the screen: the libraries'
 # lines show as marked log lines with Debug on and not at all with Debug off;
 # keys keep working; a failed load says why before the report; a resize that
-# tmux ignores is reported as such and the layout uses the real width.
+# tmux ignores is reported as such and the layout uses the real width; a file
+# name beyond ASCII shows as itself.
 # Needs CUESTRIP_BUILD (the build folder). Every wait is bounded.
 set -uo pipefail
 # The screen is compared with the script's text as a UTF-8 terminal shows it,
@@ -154,6 +155,13 @@ if wait_for "PROGRAM ENDED" 15; then
 else
   fail "failed load: the run did not end"; screen | tail -n 15
 fi
+
+# --- A video alone whose name is not ASCII: the Debug line shows the name -----
+cp video.mp4 "Vidéo.mp4" && cp script.txt "Vidéo.txt"
+start "${noisy[@]}" -- "Vidéo.mp4"
+check_that "non-ASCII name: subtitles show" 'wait_for "S1 one" 15'
+check_that "non-ASCII name: named as it is" '[ "$(count "^Subtitles: Vidéo.txt$")" = 1 ]'
+quit_with "non-ASCII name" 0
 
 # --- Standard error closed at start ------------------------------------------------
 start "${noisy[@]}" -- -nd script.txt video.mp4 '2>&-'
