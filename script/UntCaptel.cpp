@@ -7,9 +7,6 @@
 #include "platform/Int32.h"
 #include "script/ScriptText.h"
 
-TCaptel::TCaptel(TLogProc logProc)
-    : TCaptel(std::move(logProc), PlatformCodePages(), PlatformFiles()) {}
-
 TCaptel::TCaptel(TLogProc logProc, ICodePages &codePages, IFileSystem &files)
     : LogProc(std::move(logProc)), FCodePages(codePages), FFiles(files) {}
 

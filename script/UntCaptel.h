@@ -36,8 +36,6 @@ public:
   static constexpr int TableSlots = 10001;
   static constexpr uint32_t EndMarkerFrame = 1000000;
 
-  // Uses this platform's real code pages and files.
-  explicit TCaptel(TLogProc logProc);
   TCaptel(TLogProc logProc, ICodePages &codePages, IFileSystem &files);
   ~TCaptel();
   TCaptel(const TCaptel &) = delete;

@@ -10,6 +10,8 @@
 #include <vector>
 
 #include "driver/Driver.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
 #include "platform/fake/FakeOutput.h"
 #include "platform/fake/FakePlayerLog.h"
 #include "platform/fake/FakeProcess.h"
@@ -101,7 +103,8 @@ class Win32FreshConsole : public ::testing::Test {
 protected:
   void SetUp() override {
     Driver.Script =
-        std::make_unique<TCaptel>([this](const std::string &line) { Output.WriteLine(line); });
+        std::make_unique<TCaptel>([this](const std::string &line) { Output.WriteLine(line); },
+                                  PlatformCodePages(), PlatformFiles());
     Driver.Script->Title = "A Test Title";
     Driver.Script->FrameRate = 25;
     Driver.Player = TVideoPlayerRef(&Player);
