@@ -38,7 +38,7 @@ make_case f2997 30000/1001 29.97002997 30
 for name in f25 f2997; do
   fps=$([ $name = f25 ] && echo 25 || echo 29.97002997)
   for mode in wake tick-only; do
-    echo "=== $fps fps, $mode"
+    echo "--- $fps fps, $mode"
     opts=()
     [ $mode = tick-only ] && opts=(--tick-only)
     MPV_HOME="$work/mpv" python3 bench/latency_probe.py "$build/cuestrip" "$work/$name.txt" \
