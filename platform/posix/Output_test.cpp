@@ -1,6 +1,7 @@
-// Tests of the POSIX output stream on real descriptors: 128-byte blocks to a
-// file, the flush, and the errors of a full disk, a closed pipe and a closed
-// stream.
+// Tests of the POSIX output stream on real descriptors: lines that stay put
+// when a library moves descriptor 1, the errors of a full disk, a closed pipe
+// and a closed stream, and what a terminal receives. What every platform
+// does to a file is in platform/Output_test.cpp.
 #include <gtest/gtest.h>
 
 #include <clocale>
@@ -65,28 +66,6 @@ int FirstWriteError(int fd, int lines) {
     return error.ErrorCode;
   }
   return 0;
-}
-
-TEST(PosixOutput, FilesGetCrLfLinesIn128ByteBlocksAndTheRestAtTheFlush) {
-  char path[] = "/tmp/cuestrip-output-XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  std::string afterFirst, afterSecond, afterFlush;
-  {
-    TStdoutRedirect redirect(fd);
-    auto output = CreatePlatformOutput(PlatformCodePages());
-    output->WriteLine(std::string(100, 'a'));
-    afterFirst = FileBytes(path);
-    output->WriteLine(std::string(100, 'b'));
-    afterSecond = FileBytes(path);
-    output->Flush();
-    afterFlush = FileBytes(path);
-  }
-  close(fd);
-  unlink(path);
-  EXPECT_EQ(afterFirst, "");
-  EXPECT_EQ(afterSecond, std::string(100, 'a') + "\r\n" + std::string(26, 'b'));
-  EXPECT_EQ(afterFlush, std::string(100, 'a') + "\r\n" + std::string(100, 'b') + "\r\n");
 }
 
 TEST(PosixOutput, LinesStayWhereTheyWentWhenALibraryMovesDescriptorOne) {
@@ -228,25 +207,6 @@ TEST(PosixOutput, TerminalGetsSystemLinesInTheLocalesCharset) {
   const std::string ascii =
       TerminalBytes("C", codeset, [&](IOutput &output) { output.WriteSystemLine(name); });
   EXPECT_EQ(ascii, "Subtitles: Vid??o?[2J.srt\r\n");
-}
-
-TEST(PosixOutput, FilesGetTextLinesAsPlainUtf8) {
-  char path[] = "/tmp/cuestrip-output-XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  {
-    TStdoutRedirect redirect(fd);
-    auto output = CreatePlatformOutput(PlatformCodePages());
-    output->WriteTextLine("\x0E"
-                          "caf\xC3\xA9\x0F \x11\xE6\x97\xA5\x12 \xFF",
-                          true);
-    output->WriteLine("x");
-    output->WriteSystemLine("Vid\xC3\xA9o\xFF");
-    output->Flush();
-  }
-  close(fd);
-  EXPECT_EQ(FileBytes(path), "caf\xC3\xA9 \xE6\x97\xA5 ?\r\nx\r\nVid\xC3\xA9o\xFF\r\n");
-  unlink(path);
 }
 
 } // namespace

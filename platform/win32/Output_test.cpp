@@ -1,6 +1,6 @@
-// Tests of the Windows output stream on real handles: 128-byte blocks to a
-// file, the flush, following a changed standard output handle, a failed
-// write, and imported text to a file and to a console.
+// Tests of the Windows output stream on real handles: following a changed
+// standard output handle, a failed write, and text to a console. What every
+// platform does to a file is in platform/Output_test.cpp.
 #include <gtest/gtest.h>
 
 #include "platform/win32/WindowsApi.h"
@@ -53,19 +53,6 @@ private:
   char FPath[MAX_PATH];
 };
 
-TEST(Win32Output, FilesGetCrLfLinesIn128ByteBlocksAndTheRestAtTheFlush) {
-  TTempFile file;
-  ASSERT_NE(file.Handle, INVALID_HANDLE_VALUE);
-  TStdoutSwap swap(file.Handle);
-  auto output = CreatePlatformOutput(PlatformCodePages());
-  output->WriteLine(std::string(100, 'a'));
-  EXPECT_EQ(file.Bytes(), "");
-  output->WriteLine(std::string(100, 'b'));
-  EXPECT_EQ(file.Bytes(), std::string(100, 'a') + "\r\n" + std::string(26, 'b'));
-  output->Flush();
-  EXPECT_EQ(file.Bytes(), std::string(100, 'a') + "\r\n" + std::string(100, 'b') + "\r\n");
-}
-
 TEST(Win32Output, BufferedLinesStayWithTheStreamTheyWereWrittenFor) {
   TTempFile first, second;
   auto output = CreatePlatformOutput(PlatformCodePages());
@@ -101,19 +88,6 @@ TEST(Win32Output, FailedWriteRaisesWithTheSystemErrorNumber) {
   CloseHandle(readOnly);
   EXPECT_EQ(error, ERROR_ACCESS_DENIED);
   EXPECT_EQ(file.Bytes(), "");
-}
-
-TEST(Win32Output, FilesGetTextLinesAsPlainUtf8) {
-  TTempFile file;
-  TStdoutSwap swap(file.Handle);
-  auto output = CreatePlatformOutput(PlatformCodePages());
-  output->WriteTextLine("\x0E"
-                        "caf\xC3\xA9\x0F \x11\xE6\x97\xA5\x12 \xFF",
-                        true);
-  output->WriteLine("x");
-  output->WriteSystemLine("Vid\xE9o");
-  output->Flush();
-  EXPECT_EQ(file.Bytes(), "caf\xC3\xA9 \xE6\x97\xA5 ?\r\nx\r\nVid\xE9o\r\n");
 }
 
 class Win32FreshConsoleOutput : public ::testing::Test {};
