@@ -18,6 +18,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Output.h"
+#include "platform/StdoutFile.h"
 
 namespace {
 
@@ -42,18 +43,6 @@ private:
   int FSaved;
 };
 
-std::string FileBytes(const char *path) {
-  std::string bytes;
-  FILE *file = fopen(path, "rb");
-  if (!file) return bytes;
-  char chunk[512];
-  size_t got;
-  while ((got = fread(chunk, 1, sizeof chunk, file)) > 0)
-    bytes.append(chunk, got);
-  fclose(file);
-  return bytes;
-}
-
 // The error number of the first failing write of `lines` lines, 0 if none.
 int FirstWriteError(int fd, int lines) {
   TStdoutRedirect redirect(fd);
@@ -69,21 +58,15 @@ int FirstWriteError(int fd, int lines) {
 }
 
 TEST(PosixOutput, LinesStayWhereTheyWentWhenALibraryMovesDescriptorOne) {
-  char path[] = "/tmp/cuestrip-output-XXXXXX";
-  const int fd = mkstemp(path);
-  ASSERT_GE(fd, 0);
-  {
-    TStdoutRedirect redirect(fd);
-    auto output = CreatePlatformOutput(PlatformCodePages());
-    const int devNull = open("/dev/null", O_WRONLY);
-    dup2(devNull, STDOUT_FILENO);
-    close(devNull);
-    output->WriteLine("kept");
-    output->Flush();
-  }
-  close(fd);
-  EXPECT_EQ(FileBytes(path), "kept\r\n");
-  unlink(path);
+  TStdoutFile file;
+  ASSERT_TRUE(file.Ok());
+  auto output = CreatePlatformOutput(PlatformCodePages());
+  const int devNull = open("/dev/null", O_WRONLY);
+  dup2(devNull, STDOUT_FILENO);
+  close(devNull);
+  output->WriteLine("kept");
+  output->Flush();
+  EXPECT_EQ(file.Bytes(), "kept\r\n");
 }
 
 TEST(PosixOutput, FullDiskIsDiskFull) {

@@ -7,6 +7,7 @@
 
 #include "platform/Errors.h"
 #include "platform/Output.h"
+#include "platform/StdoutFile.h"
 #include "platform/win32/ChildConsoleTest.h"
 
 namespace {
@@ -23,57 +24,28 @@ private:
   HANDLE FSaved;
 };
 
-class TTempFile {
-public:
-  TTempFile() {
-    char dir[MAX_PATH];
-    GetTempPathA(MAX_PATH, dir);
-    GetTempFileNameA(dir, "cue", 0, FPath);
-    Handle = CreateFileA(FPath, GENERIC_WRITE | GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                         nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  }
-  ~TTempFile() {
-    CloseHandle(Handle);
-    DeleteFileA(FPath);
-  }
-  std::string Bytes() const {
-    HANDLE reader = CreateFileA(FPath, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    std::string bytes;
-    char chunk[512];
-    DWORD got = 0;
-    while (ReadFile(reader, chunk, sizeof chunk, &got, nullptr) && got > 0)
-      bytes.append(chunk, got);
-    CloseHandle(reader);
-    return bytes;
-  }
-  HANDLE Handle;
-
-private:
-  char FPath[MAX_PATH];
-};
-
 TEST(Win32Output, BufferedLinesStayWithTheStreamTheyWereWrittenFor) {
-  TTempFile first, second;
+  TStdoutFile first;
+  ASSERT_TRUE(first.Ok());
   auto output = CreatePlatformOutput(PlatformCodePages());
+  output->WriteLine("before");
   {
-    TStdoutSwap swap(first.Handle);
-    output->WriteLine("before");
-  }
-  {
-    TStdoutSwap swap(second.Handle);
+    TStdoutFile second;
     output->WriteLine("after");
     output->Flush();
+    EXPECT_EQ(second.Bytes(), "after\r\n");
   }
   EXPECT_EQ(first.Bytes(), "before\r\n");
-  EXPECT_EQ(second.Bytes(), "after\r\n");
 }
 
+// A handle that may only read: the write fails with its error, and the file
+// stays empty.
 TEST(Win32Output, FailedWriteRaisesWithTheSystemErrorNumber) {
-  TTempFile file;
-  HANDLE readOnly = nullptr;
-  DuplicateHandle(GetCurrentProcess(), file.Handle, GetCurrentProcess(), &readOnly, GENERIC_READ,
-                  FALSE, 0);
+  char dir[MAX_PATH], path[MAX_PATH];
+  ASSERT_TRUE(GetTempPathA(MAX_PATH, dir) && GetTempFileNameA(dir, "cue", 0, path));
+  const HANDLE readOnly = CreateFileA(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  ASSERT_NE(readOnly, INVALID_HANDLE_VALUE);
   int error = 0;
   {
     TStdoutSwap swap(readOnly);
@@ -85,9 +57,10 @@ TEST(Win32Output, FailedWriteRaisesWithTheSystemErrorNumber) {
       error = e.ErrorCode;
     }
   }
+  EXPECT_EQ(GetFileSize(readOnly, nullptr), 0u);
   CloseHandle(readOnly);
+  DeleteFileA(path);
   EXPECT_EQ(error, ERROR_ACCESS_DENIED);
-  EXPECT_EQ(file.Bytes(), "");
 }
 
 class Win32FreshConsoleOutput : public ::testing::Test {};
