@@ -1,5 +1,7 @@
 // Which subtitle format a text is in, from its content alone, and the reader
 // for each format.
+#include <algorithm>
+
 #include "script/CueTiming.h"
 #include "script/ScriptText.h"
 #include "script/SubtitleReaders.h"
@@ -14,6 +16,19 @@ bool IsScriptBlockLine(std::string_view line) {
   if (line.empty() || line.front() != '{') return false;
   const std::string_view type = Trim(line.substr(1, line.find(';') - 1));
   return type == "T" || type == "t" || (type.size() == 4 && StartsWithNoCase(type, "HEAD"));
+}
+
+// Whether any line of `text` opens a native block. Only a line with a "{"
+// can, so the search goes from one "{" to the next and looks at its line.
+bool HasScriptBlockLine(std::string_view text) {
+  for (size_t at = text.find('{'); at != std::string_view::npos; at = text.find('{', at)) {
+    const size_t before = text.find_last_of("\r\n", at);
+    const size_t start = before == std::string_view::npos ? 0 : before + 1;
+    const size_t end = std::min(text.find_first_of("\r\n", at), text.size());
+    if (IsScriptBlockLine(text.substr(start, end - start))) return true;
+    at = end;
+  }
+  return false;
 }
 
 bool IsSectionLine(std::string_view line) {
@@ -38,11 +53,12 @@ bool HasDialogueEvents(std::string_view text) {
 } // namespace
 
 TSubtitleFormat DetectSubtitleFormat(std::string_view text) {
+  if (HasScriptBlockLine(text)) return TSubtitleFormat::None;
   TTextLines lines(text);
   std::string_view line, first, second, firstSection;
   bool haveFirst = false, haveSecond = false;
-  while (lines.Next(line)) {
-    if (IsScriptBlockLine(line)) return TSubtitleFormat::None;
+  // Only the first lines tell the format.
+  while ((!haveSecond || firstSection.empty()) && lines.Next(line)) {
     const std::string_view trimmed = Trim(line);
     if (haveFirst && !haveSecond) {
       second = line;

@@ -166,6 +166,7 @@ TEST(SubtitleDetection, NativeScriptsAreNeverImported) {
       "notes --> more notes\r\n{T;3\r\ny\r\n}\r\n",
       "[Events]\r\nnot a dialogue\r\n",
       "WEBVTTX\n\n00:01.000 --> 00:02.000\nx\n",
+      "1\r00:00:01,000 --> 00:00:02,000\r{\\i1}x {T;3\r\t{HEAD\r}\r",
   };
   for (const std::string &bytes : native) {
     TScriptFixture f;
@@ -183,7 +184,8 @@ TEST(SubtitleDetection, NativeScriptsAreNeverImported) {
                                              "00:01.000 --> 00:02.000\nx\n",
                                              "; made by hand\n[Script Info]\n",
                                              "[V4+ Styles]\n[Events]\nDialogue: 0,0:00:01.00,x\n",
-                                             "{1}{}x\n"};
+                                             "{1}{}x\n",
+                                             "1\n00:00:01,000 --> 00:00:02,000\n{\\i1}x {T;3\n"};
   for (const std::string &bytes : imported) {
     TScriptFixture g;
     EXPECT_TRUE(g.LoadBytes(bytes).UnicodeText) << bytes;
