@@ -96,7 +96,7 @@ void TDriver::ParseCommandLine() {
     const std::string arg(Trim(args[index]));
     if (!IsOption(arg, slashIsOption)) {
       if (!Services.Files.FileExists(arg)) {
-        WriteSystemLine("Ignoring non-existant file specified at command line: " + arg);
+        WriteLogLine("Ignoring non-existant file specified at command line: " + arg, ltSystem);
       } else if (!haveScript) {
         ScriptPath = arg;
         haveScript = true;

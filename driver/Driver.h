@@ -103,10 +103,11 @@ public:
 
   // Output.
   void WriteSubtitle(const TText &entry);
-  void WriteLogLine(const std::string &message);
-  // A log line that carries the system's text: file names, the player's and
-  // the system's messages.
-  void WriteSystemLine(const std::string &message);
+  // A log line. `ltSystem` marks one that carries the system's text (file
+  // names, the player's and the system's messages), which the output shows
+  // from the system's charset rather than the console's code page.
+  enum TLogText { ltConsole, ltSystem };
+  void WriteLogLine(const std::string &message, TLogText text = ltConsole);
 
   TServices Services;
   TSettings Settings;

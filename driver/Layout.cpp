@@ -125,8 +125,9 @@ void TDriver::WriteSubtitle(const TText &entry) {
   emit(line);
 }
 
-void TDriver::WriteLogLine(const std::string &message) { Services.Output.WriteLine(message); }
-
-void TDriver::WriteSystemLine(const std::string &message) {
-  Services.Output.WriteSystemLine(message);
+void TDriver::WriteLogLine(const std::string &message, TLogText text) {
+  if (text == ltSystem)
+    Services.Output.WriteSystemLine(message);
+  else
+    Services.Output.WriteLine(message);
 }

@@ -15,7 +15,7 @@ void TDriver::LoadScript() {
   VideoPath = ScriptPath;
   const TSubtitleLookup lookup = FindSubtitleBeside(Services.Files, VideoPath);
   if (!lookup.Found.empty()) {
-    if (Settings.Debug) WriteSystemLine("Subtitles: " + lookup.Found);
+    if (Settings.Debug) WriteLogLine("Subtitles: " + lookup.Found, ltSystem);
     ScriptPath = lookup.Found;
     Script->LoadFromFile(ScriptPath);
     return;
@@ -23,13 +23,15 @@ void TDriver::LoadScript() {
   const TSubtitleTrack track = ReadTrack(VideoPath);
   if (track.Kind == TSubtitleTrack::tkText && Script->ImportSubtitles(track.Document, VideoPath)) {
     if (Settings.Debug)
-      WriteSystemLine("Subtitles: track " + std::to_string(track.Index) + " (" + track.Codec +
-                      ") of " + VideoPath);
+      WriteLogLine("Subtitles: track " + std::to_string(track.Index) + " (" + track.Codec +
+                       ") of " + VideoPath,
+                   ltSystem);
     return;
   }
   if (track.Kind == TSubtitleTrack::tkBitmap)
-    WriteSystemLine("The subtitle track of " + VideoPath + " holds pictures (" + track.Codec +
-                    "), not text");
+    WriteLogLine("The subtitle track of " + VideoPath + " holds pictures (" + track.Codec +
+                     "), not text",
+                 ltSystem);
   std::string names;
   for (const std::string &pattern : lookup.Patterns)
     names += (names.empty() ? "" : ", ") + pattern;

@@ -27,7 +27,7 @@ void TDriver::PrepareConsole() {
   };
 
   // From here on the player's libraries write into the log, not the console.
-  Services.PlayerLog.Capture([this](const std::string &line) { WriteSystemLine(line); },
+  Services.PlayerLog.Capture([this](const std::string &line) { WriteLogLine(line, ltSystem); },
                              Settings.Debug);
 
   if (Settings.DetachConsole) {

@@ -45,7 +45,7 @@ bool TDriver::TryFollower() {
   if (!factory) return false;
   TFollowRequest request{target, VideoPath, Script->FrameRateGiven ? Script->FrameRate : 0,
                          [this](const std::string &line) {
-                           WriteSystemLine(line);
+                           WriteLogLine(line, ltSystem);
                            Services.Loop.PostQuitMessage(0);
                          }};
   TFollowPlayer *follower = (*factory)(request);

@@ -47,7 +47,7 @@ void TDriver::PrintScreenplay() {
 void TDriver::FatalError(const std::string &message) {
   // The player's last words and standard error come back before the message.
   Services.PlayerLog.Release(true);
-  WriteSystemLine("Fatal error: " + message);
+  WriteLogLine("Fatal error: " + message, ltSystem);
   ShowUsage();
 }
 
