@@ -2,6 +2,7 @@
 // inputs; the unit tests replay the kept inputs of fuzz/regressions/<name>.
 #pragma once
 
+#include "fuzz/FollowInput.h"
 #include "fuzz/ScriptInput.h"
 #include "fuzz/SubtitleInput.h"
 
@@ -13,4 +14,5 @@ struct TFuzzTarget {
 inline const TFuzzTarget FuzzTargets[] = {
     {"fuzz_script", fuzzinput::RunScript},
     {"fuzz_subtitles", fuzzinput::RunSubtitles},
+    {"fuzz_follow", fuzzinput::RunFollow},
 };
