@@ -32,9 +32,13 @@ bool ReadFrameRate(std::string_view text, double &rate) {
     return false;
   for (char &c : number)
     if (c == ',') c = '.';
+  // A first cue that is no rate ("1.2.3", "1984") is text and leaves the
+  // rate as it was.
   char *end = nullptr;
-  rate = std::strtod(number.c_str(), &end);
-  return end && *end == '\0' && rate > 0 && rate <= 1000;
+  const double read = std::strtod(number.c_str(), &end);
+  if (!end || *end != '\0' || read <= 0 || read > 1000) return false;
+  rate = read;
+  return true;
 }
 
 } // namespace

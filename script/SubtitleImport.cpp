@@ -39,6 +39,9 @@ bool TCaptel::ImportSubtitles(const std::string &bytes, const std::string &sourc
   Title = cues.Title.empty() ? "Untitled video" : cues.Title;
   TimesInMilliseconds = !cues.InFrames;
   FrameRate = TimesInMilliseconds ? 1000.0 : cues.FrameRate > 0 ? cues.FrameRate : 25.0;
+  // A table in milliseconds has its rate, and so has MicroDVD with a rate
+  // line; a followed player's own rate must not replace it.
+  FrameRateGiven = TimesInMilliseconds || cues.FrameRate > 0;
   CodePage = 1250;
   ScriptCodePageKind = cpkOther;
   KeepAhead = 0;

@@ -147,9 +147,19 @@ TEST(MicroDvdImport, FramesRateAndControlCodes) {
   TScriptFixture f;
   TCaptel &rated = f.LoadBytes("{1}{1}29.97\n{10}{20}x\n");
   EXPECT_DOUBLE_EQ(rated.FrameRate, 29.97);
+  EXPECT_TRUE(rated.FrameRateGiven);
   EXPECT_FALSE(rated.TimesInMilliseconds);
-  TScriptFixture g;
-  EXPECT_DOUBLE_EQ(g.LoadBytes("{1}{2}x\n").FrameRate, 25.0);
+  // Without a rate line, or with a first cue that is no rate, the video's
+  // own rate counts.
+  for (const char *bytes : {"{1}{2}x\n", "{1}{1}1.2.3\n{10}{20}x\n", "{1}{1}1984\n"}) {
+    TScriptFixture g;
+    TCaptel &unrated = g.LoadBytes(bytes);
+    EXPECT_DOUBLE_EQ(unrated.FrameRate, 25.0) << bytes;
+    EXPECT_FALSE(unrated.FrameRateGiven) << bytes;
+  }
+  // A table in milliseconds keeps its rate when a player is followed.
+  TScriptFixture h;
+  EXPECT_TRUE(h.LoadBytes("1\n00:00:01,000 --> 00:00:02,000\nx\n").FrameRateGiven);
 }
 
 // Native scripts go to the script loader untouched, whatever they hold; each
