@@ -9,18 +9,12 @@ if [ "${1:-}" != inner ]; then
   build=$(readlink -f "${1:-build/native}")
   work=$(mktemp -d)
   trap 'rm -rf "$work"' EXIT
-  chmod 755 "$work"
-  cp "$0" "$work/lag.sh" && cp "$(dirname "$0")/follow_probe.py" "$(dirname "$0")/../tests/e2e/ptyprobe.py" "$build/cuestrip" "$work/" || exit 1
-  ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=30 \
-    -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 "$work/video.mp4" || exit 1
-  {
-    printf '{HEAD\r\nTITLE=Lag\r\nFPS=25\r\n}\r\n'
-    for s in $(seq 1 29); do printf '{T;%d\r\nL%d at frame %d\r\n}\r\n' $((s * 25)) "$s" $((s * 25)); done
-  } >"$work/script.txt"
+  e2e="$(dirname "$0")/../tests/e2e"
+  . "$e2e/lib.sh"
+  cp "$0" "$work/lag.sh" && cp "$(dirname "$0")/follow_probe.py" "$e2e/ptyprobe.py" "$build/cuestrip" "$work/" || exit 1
+  follow_fixtures "$work" 30 Lag || exit 1
   for mode in mpris ipc; do dbus-run-session -- bash "$work/lag.sh" inner $mode "$work" 2>/dev/null; done
-  chown -R nobody:nogroup "$work"
-  setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work" \
-    dbus-run-session -- bash "$work/lag.sh" inner vlc "$work" 2>/dev/null
+  as_nobody "$work" dbus-run-session -- bash "$work/lag.sh" inner vlc "$work" 2>/dev/null
   chown -R root "$work"
   exit 0
 fi

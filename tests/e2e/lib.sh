@@ -75,3 +75,29 @@ wine_setup() { # the Windows program under Wine, run in a throw-away folder
   cd "$work" || exit 1
   run() { timeout 60 wine "$exe" "$@"; } # bounded: a hang is a failure
 }
+
+# For following players (tests and benchmark): into WORK, made readable to an
+# unprivileged user, video.mp4 (a video-only 25 fps test picture of SECONDS
+# seconds) and script.txt with the subtitle "L<s> at frame <25 s>" at every
+# whole second.
+follow_fixtures() { # follow_fixtures WORK SECONDS TITLE
+  chmod 755 "$1"
+  ffmpeg -loglevel error -y -f lavfi -i "testsrc=size=320x240:rate=25:duration=$2" \
+    -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 "$1/video.mp4" || return 1
+  {
+    printf '{HEAD\r\nTITLE=%s\r\nFPS=25\r\n}\r\n' "$3"
+    for s in $(seq 1 $(($2 - 1))); do
+      printf '{T;%d\r\nL%d at frame %d\r\n}\r\n' $((s * 25)) "$s" $((s * 25))
+    done
+  } >"$1/script.txt"
+}
+
+# COMMAND run as nobody (VLC refuses to run as root), with WORK handed to it
+# as its home. nobody's login shell refuses to run anything, and tmux falls
+# back on it when SHELL is unset (as under CI): a real one is named.
+as_nobody() { # as_nobody WORK COMMAND...
+  local work=$1
+  shift
+  chown -R nobody:nogroup "$work"
+  setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work" SHELL=/bin/sh "$@"
+}

@@ -12,25 +12,15 @@ if [ "${1:-}" != inner ]; then
   exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
   work=$(mktemp -d)
   trap 'chown -R root "$work" 2>/dev/null; rm -rf "$work"' EXIT
-  chmod 755 "$work"
+  . "$(dirname "$0")/../lib.sh"
   # The players and the program run from here, where an unprivileged user can too.
   cp "$0" "$work/follow.sh" && cp "$exe" "$work/cuestrip" || exit 1
-  ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=40 \
-    -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 "$work/video.mp4" \
-    || { echo "FAIL ffmpeg could not make the test video"; exit 1; }
-  {
-    printf '{HEAD\r\nTITLE=Follow check\r\nFPS=25\r\n}\r\n'
-    for s in $(seq 1 39); do printf '{T;%d\r\nL%d at frame %d\r\n}\r\n' $((s * 25)) "$s" $((s * 25)); done
-  } >"$work/script.txt"
+  follow_fixtures "$work" 40 "Follow check" || { echo "FAIL ffmpeg could not make the test video"; exit 1; }
   failed=0
   dbus-run-session -- bash "$work/follow.sh" inner mpris "$work" 2> >(grep -v 'fd limit' >&2) || failed=$((failed + 1))
   dbus-run-session -- bash "$work/follow.sh" inner ipc "$work" 2> >(grep -v 'fd limit' >&2) || failed=$((failed + 1))
-  # VLC refuses to run as root: it, its bus and the program run as nobody.
-  # nobody's login shell refuses to run anything, and tmux falls back on it
-  # when SHELL is unset (as under CI): name a real one.
-  chown -R nobody:nogroup "$work"
-  setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work" SHELL=/bin/sh \
-    dbus-run-session -- bash "$work/follow.sh" inner vlc "$work" || failed=$((failed + 1))
+  # VLC, its bus and the program run as nobody.
+  as_nobody "$work" dbus-run-session -- bash "$work/follow.sh" inner vlc "$work" || failed=$((failed + 1))
   [ $failed -eq 0 ] && echo "follow: all passed" || echo "follow: $failed runs failed"
   exit $((failed > 0))
 fi
