@@ -4,6 +4,8 @@
 
 #include <cctype>
 
+#include "script/ScriptText.h"
+
 namespace {
 
 struct TNamedCodePage {
@@ -45,8 +47,8 @@ uint32_t NumberAfter(const std::string &text, const std::string &prefix) {
 uint32_t CodePageNumber(std::string_view codePage) {
   std::string key;
   for (char c : codePage)
-    if (c != '-' && c != '_' && c != ' ')
-      key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (c != '-' && c != '_' && c != ' ') key += c;
+  key = LowerCase(key);
   if (uint32_t number = NumberAfter("cp" + key, "cp")) return number;
   for (const char *prefix : {"cp", "windows", "win", "ibm", "ms"})
     if (uint32_t number = NumberAfter(key, prefix)) return number;

@@ -129,9 +129,7 @@ bool ApplyTag(std::string_view tag, TTagState &state, std::string &out, std::str
   if (state.WebVtt && !closing && IsDigit(tag[0])) return true; // a timestamp
   if (!IsLetter(tag[0])) return false;
   const size_t nameEnd = tag.find_first_of(". \t");
-  std::string name(tag.substr(0, nameEnd));
-  for (char &c : name)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string name = LowerCase(tag.substr(0, nameEnd));
 
   if (name == "i") {
     out += closing ? TextStyle::ItalicOff : TextStyle::ItalicOn;

@@ -19,6 +19,13 @@ std::string UpperCase(std::string_view text) {
   return result;
 }
 
+std::string LowerCase(std::string_view text) {
+  std::string result(text);
+  for (char &c : result)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return result;
+}
+
 bool EqualsUpperCase(std::string_view text, std::string_view upper) {
   if (text.size() != upper.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i) {

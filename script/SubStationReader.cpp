@@ -1,7 +1,5 @@
 // SubStation Alpha (.ssa) and Advanced SubStation (.ass): the Dialogue lines
 // of the [Events] section, their fields in the order the Format line gives.
-#include <cctype>
-
 #include "script/CueMarkup.h"
 #include "script/CueTiming.h"
 #include "script/ScriptText.h"
@@ -9,13 +7,6 @@
 #include "script/TextLines.h"
 
 namespace {
-
-std::string Lower(std::string_view text) {
-  std::string lower(text);
-  for (char &c : lower)
-    c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return lower;
-}
 
 // The text without its control bytes: a title must not send the terminal
 // commands.
@@ -58,7 +49,7 @@ public:
     while (lines.Next(line)) {
       line = Trim(line);
       if (!line.empty() && line.front() == '[') {
-        FSection = Lower(line);
+        FSection = LowerCase(line);
       } else if (FSection == "[script info]") {
         if (ReadKey(line, "Title", value)) FCues.Title = PlainText(value);
         if (ReadKey(line, "WrapStyle", value)) FNewlineBreaks = value == "2";
@@ -74,7 +65,7 @@ private:
   void ReadFormat(std::string_view value) {
     std::vector<std::string> names;
     for (std::string_view field : SplitFields(value, SIZE_MAX))
-      names.push_back(Lower(Trim(field)));
+      names.push_back(LowerCase(Trim(field)));
     size_t start = names.size(), textField = names.size(), name = names.size();
     for (size_t i = 0; i < names.size(); ++i) {
       if (names[i] == "start") start = i;
