@@ -2,8 +2,6 @@
 // get, put and method calls by member name.
 #pragma once
 
-#include <cmath>
-
 #include "player/Automation.h"
 
 // The control for `progId`, or Null when it cannot be created for any
@@ -28,13 +26,4 @@ inline TVariant Get(const TVariant &control, const char *name) {
 
 inline void Call(const TVariant &control, const char *name) {
   InvokeMember(control, name, ikMethod, nullptr, nullptr);
-}
-
-// Seconds times the frame rate, truncated toward zero to a whole 32-bit frame
-// number. Values no frame number can hold are pinned to the nearest one.
-inline double WholeFrames(double frames) {
-  if (std::isnan(frames)) return 0;
-  if (frames >= 2147483647.0) return 2147483647.0;
-  if (frames <= -2147483648.0) return -2147483648.0;
-  return std::trunc(frames);
 }

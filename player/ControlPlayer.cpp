@@ -1,7 +1,16 @@
 // TControlPlayer: the calls every control player makes the same way.
 #include "player/ControlPlayer.h"
 
+#include <cmath>
+
+#include "platform/Int32.h"
 #include "player/ControlCalls.h"
+
+namespace {
+
+constexpr double FrameAllowance = 1e-6;
+
+} // namespace
 
 TControlPlayer::TControlPlayer(const std::string &progId, double frameRate)
     : FPlayer(CreateControlOrNull(progId)), FFrameRate(frameRate),
@@ -26,4 +35,14 @@ void TControlPlayer::Seek(int32_t direction, double amount) {
   } else {
     SetPosition(position + amount);
   }
+}
+
+double TControlPlayer::FramesOfSeconds(double seconds) const {
+  const double frames = seconds * FFrameRate;
+  return SaturateToInt32(frames + (frames >= 0 ? FrameAllowance : -FrameAllowance));
+}
+
+bool TControlPlayer::SecondsOfFrames(double frames, double &seconds) const {
+  seconds = frames / FFrameRate;
+  return std::isfinite(seconds);
 }

@@ -23,6 +23,14 @@ protected:
   // Never fails: when the control cannot be created IsAvailable is false.
   TControlPlayer(const std::string &progId, double frameRate);
 
+  // Seconds at the frame rate as a whole 32-bit frame number, truncated; a
+  // hair below a frame's start (1.001 s at 30000/1001 frames a second gives
+  // 29.999999999999996) still names that frame.
+  double FramesOfSeconds(double seconds) const;
+  // A frame number in seconds; false when the rate names no time (rate 0),
+  // so the video is left where it is rather than sent somewhere undefined.
+  bool SecondsOfFrames(double frames, double &seconds) const;
+
   TVariant FPlayer;
   double FFrameRate;
 

@@ -2,10 +2,7 @@
 // control; positions in seconds are converted with the script's frame rate.
 #include "player/UntIFAMovie.h"
 
-#include <cmath>
-
 #include "platform/Errors.h"
-#include "platform/Int32.h"
 #include "player/AutomationPlatform.h"
 #include "player/ControlCalls.h"
 
@@ -36,11 +33,6 @@ bool EqualsZero(const TVariant &value) {
   return number.DoubleValue == 0;
 }
 
-// Seconds times the frame rate can land a hair below the frame it names
-// (1.001 s at 30000/1001 frames a second gives 29.999999999999996): that is
-// still frame 30, not the one before it.
-constexpr double FrameAllowance = 1e-6;
-
 } // namespace
 
 TAMovie::TAMovie(double frameRate) : TControlPlayer("AMovie.ActiveMovie Control", frameRate) {}
@@ -49,19 +41,13 @@ bool TAMovie::InSecondsMode() { return EqualsZero(Get(FPlayer, "DisplayMode")); 
 
 double TAMovie::GetPosition() {
   double position = VariantToDouble(Get(FPlayer, "CurrentPosition"));
-  if (InSecondsMode()) {
-    const double frames = position * FFrameRate;
-    return SaturateToInt32(frames + (frames >= 0 ? FrameAllowance : -FrameAllowance));
-  }
-  return position;
+  return InSecondsMode() ? FramesOfSeconds(position) : position;
 }
 
 void TAMovie::SetPosition(double position) {
   if (InSecondsMode()) {
-    double seconds = position / FFrameRate;
-    // With a frame rate of 0 a frame number names no time: rather than hand
-    // the control an infinite or undefined position, it stays where it is.
-    if (!std::isfinite(seconds)) return;
+    double seconds;
+    if (!SecondsOfFrames(position, seconds)) return;
     Put(FPlayer, "CurrentPosition", TVariant::Double(seconds));
   } else {
     double frames = position; // our own copy: a value written back is dropped

@@ -28,14 +28,12 @@ TWMPlayer::TWMPlayer(double frameRate) : TControlPlayer("WMPlayer.OCX", frameRat
 
 double TWMPlayer::GetPosition() {
   TVariant controls = Get(FPlayer, "controls");
-  return WholeFrames(VariantToDouble(Get(controls, "currentPosition")) * FFrameRate);
+  return FramesOfSeconds(VariantToDouble(Get(controls, "currentPosition")));
 }
 
-// With a frame rate of 0 a frame number names no time: the video stays where
-// it is rather than being handed an infinite or undefined position.
 void TWMPlayer::SetPosition(double position) {
-  double seconds = position / FFrameRate;
-  if (!std::isfinite(seconds)) return;
+  double seconds;
+  if (!SecondsOfFrames(position, seconds)) return;
   TVariant controls = Get(FPlayer, "controls");
   Put(controls, "currentPosition", TVariant::Double(seconds));
 }

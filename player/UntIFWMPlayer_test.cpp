@@ -54,6 +54,16 @@ TEST_F(TWMPlayerTest, PositionsInSecondsAsWholeFrames) {
   EXPECT_EQ(Controls.CallTexts(), (Calls{"get currentPosition"}));
 }
 
+// As with the ActiveMovie player: a frame's start is that frame, not the one
+// before it, although seconds times the rate land a hair below it.
+TEST_F(TWMPlayerTest, AFrameStartReadsAsThatFrameAtNtscRate) {
+  TVideoPlayerRef ntsc{new TWMPlayer(30000.0 / 1001)};
+  for (int frame = 1; frame < 2000; ++frame) {
+    Controls.SetProperty("currentPosition", TVariant::Double(frame * 1001 / 30000.0));
+    ASSERT_EQ(ntsc->GetPosition(), frame);
+  }
+}
+
 TEST_F(TWMPlayerTest, PlayStateBeforeAndAfterTheFirstPlay) {
   const int32_t states[] = {0, 1, 2, 3, 6, 7, 8, 9, 10, 11, -1};
   const int32_t before[] = {vsNotReady, vsStopped,  vsPaused,   vsPlaying,  vsNotReady, vsNotReady,
