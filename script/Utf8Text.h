@@ -7,13 +7,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/Utf8.h"
+
 constexpr std::string_view ReplacementCharacter = "\xEF\xBF\xBD";
 
 void AppendUtf8(std::string &out, uint32_t codePoint);
-
-// The length of the well-formed UTF-8 sequence at text[i] (1 for ASCII), or 0
-// when the bytes there are not one.
-size_t Utf8SequenceLength(std::string_view text, size_t i);
 
 // How much of a text reads as UTF-8: multibyte sequences and bytes that
 // belong to none.
