@@ -3,15 +3,14 @@
 
 #include <algorithm>
 
+#include "platform/TextRender.h"
 #include "platform/Unicode.h"
 #include "platform/Utf8.h"
 #include "script/TextStyle.h"
 
 namespace {
 
-bool IsControl(char32_t code) { return code < 0x20 || (code >= 0x7F && code < 0xA0); }
-
-int DisplayWidth(char32_t code) { return IsControl(code) ? 1 : CharWidth(code); }
+int DisplayWidth(char32_t code) { return IsControlCharacter(code) ? 1 : CharWidth(code); }
 
 } // namespace
 

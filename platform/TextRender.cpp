@@ -4,12 +4,6 @@
 #include "platform/Utf8.h"
 #include "script/TextStyle.h"
 
-namespace {
-
-bool IsControl(char32_t code) { return code < 0x20 || (code >= 0x7F && code < 0xA0); }
-
-} // namespace
-
 std::string RenderText(const std::string &utf8, bool screen, bool sgr) {
   std::string out;
   out.reserve(utf8.size() + 16);
@@ -28,7 +22,7 @@ std::string RenderText(const std::string &utf8, bool screen, bool sgr) {
       }
     } else if (code == Utf8Replacement && length == 1) {
       out += '?';
-    } else if (screen && IsControl(code)) {
+    } else if (screen && IsControlCharacter(code)) {
       out += code == '\t' ? ' ' : '?';
     } else {
       out.append(utf8, at, length);

@@ -10,3 +10,9 @@
 // commands. For a file (`screen` false): the markers are dropped and the rest
 // passes. Either way a byte that is not valid UTF-8 becomes "?".
 std::string RenderText(const std::string &utf8, bool screen, bool sgr);
+
+// A control character, which a screen shows as one column: "?" (or a space
+// for a TAB). The layout counts it so.
+inline bool IsControlCharacter(char32_t code) {
+  return code < 0x20 || (code >= 0x7F && code < 0xA0);
+}
