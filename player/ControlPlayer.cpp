@@ -28,13 +28,7 @@ void TControlPlayer::Close() { FPlayer = TVariant::Null(); }
 bool TControlPlayer::IsAvailable() { return FAvailable; }
 
 void TControlPlayer::Seek(int32_t direction, double amount) {
-  double position = GetPosition();
-  if (direction == sdBackward) {
-    // Also lands on 0 when the comparison is unordered (NaN).
-    SetPosition(position >= amount ? position - amount : 0);
-  } else {
-    SetPosition(position + amount);
-  }
+  SetPosition(SeekTarget(GetPosition(), direction, amount));
 }
 
 double TControlPlayer::FramesOfSeconds(double seconds) const {

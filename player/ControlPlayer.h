@@ -15,8 +15,7 @@ public:
   void SetFileName(const std::string &name) override;
   void Close() override;
   bool IsAvailable() override;
-  // Backward (direction 1) by `amount` frames, never below 0; any other
-  // direction forward, without an upper bound.
+  // To SeekTarget of the position.
   void Seek(int32_t direction, double amount) override;
 
 protected:

@@ -36,12 +36,8 @@ void TFollowPlayer::Close() {
   FEnded = true;
 }
 
-// Back by `amount` frames, never below 0 (also when unordered: NaN); any
-// other direction forward. The control players' rule, on the followed clock.
 void TFollowPlayer::Seek(int32_t direction, double amount) {
-  double position = GetPosition();
-  bool back = direction == sdBackward;
-  SetPosition(back ? (position >= amount ? position - amount : 0) : position + amount);
+  SetPosition(SeekTarget(GetPosition(), direction, amount));
 }
 
 void TFollowPlayer::RequireConnection() const {

@@ -8,6 +8,14 @@
 enum TVideoState : int32_t { vsNotReady = 0, vsStopped = 1, vsPlaying = 2, vsPaused = 3 };
 enum TSeekDirection : int32_t { sdForward = 0, sdBackward = 1 };
 
+// Where a seek of `amount` frames from `position` lands: backward never below
+// 0 (also when the comparison is unordered: NaN); any other direction
+// forward, without an upper bound. Every player seeks by this rule.
+inline double SeekTarget(double position, int32_t direction, double amount) {
+  if (direction != sdBackward) return position + amount;
+  return position >= amount ? position - amount : 0;
+}
+
 // Slot order: AddRef, Release, then the operations as declared.
 class IVideoPlayer {
 public:
