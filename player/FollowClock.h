@@ -31,7 +31,6 @@ public:
   // subtitles already written are never written again.
   double Position(TFollowTime now);
   bool HasReading() const { return FHasReading; }
-  bool Playing() const { return FPlaying; }
 
 private:
   double Predict(TFollowTime now) const;

@@ -7,14 +7,13 @@
 TPositionPredictor::TPositionPredictor(double rate, double step) { SetRate(rate, step); }
 
 void TPositionPredictor::SetRate(double rate, double step) {
-  FRateValid = std::isfinite(rate) && rate > 0 && rate <= MaxRate;
-  FRate = FRateValid ? rate : 0;
+  FRate = std::isfinite(rate) && rate > 0 && rate <= MaxRate ? rate : 0;
   FStep = std::isfinite(step) && step > 0 ? step : 1;
   FHaveLine = false;
 }
 
 void TPositionPredictor::StartLine(double position, double moment) {
-  FHaveLine = FRateValid;
+  FHaveLine = FRate > 0;
   FOrigin = moment;
   FLow = position;
 }
@@ -48,7 +47,7 @@ void TPositionPredictor::Update(double position, double moment) {
     }
   }
   // Standing still longer than one step takes: not playing.
-  if (!moved && FPlaying && FRateValid && moment - FSince > 1.5 * FStep / FRate) FPlaying = false;
+  if (!moved && FPlaying && FRate > 0 && moment - FSince > 1.5 * FStep / FRate) FPlaying = false;
   FPosition = position;
 }
 

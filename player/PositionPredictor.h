@@ -45,7 +45,6 @@ private:
 
   double FRate = 0;
   double FStep = 1;
-  bool FRateValid = false;
   bool FPlaying = false;
   bool FHaveReading = false;
   double FPosition = 0; // last reading

@@ -96,11 +96,16 @@ public:
     return ::KillTimer(nullptr, id) != 0;
   }
 
+  // The counter's frequency is fixed at boot: it is asked for once.
   double Now() override {
-    LARGE_INTEGER count, frequency;
+    static const double frequency = [] {
+      LARGE_INTEGER value;
+      ::QueryPerformanceFrequency(&value);
+      return static_cast<double>(value.QuadPart);
+    }();
+    LARGE_INTEGER count;
     ::QueryPerformanceCounter(&count);
-    ::QueryPerformanceFrequency(&frequency);
-    return static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart);
+    return static_cast<double>(count.QuadPart) / frequency;
   }
 
   int GetMessage(TMessage &message) override {
