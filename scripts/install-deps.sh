@@ -7,10 +7,10 @@
 set -euo pipefail
 
 # Building and running: the compiler, CMake, the libraries the program links,
-# dpkg-shlibdeps for the Debian package, and ffmpeg and a font for the demo
+# dpkg-shlibdeps and file for the Debian package, and ffmpeg and a font for the demo
 # video.
 run_packages=(
-  g++ cmake make pkg-config dpkg-dev
+  g++ cmake make pkg-config dpkg-dev file
   libmpv-dev libuchardet-dev libsystemd-dev
   libutf8proc-dev libavformat-dev libavcodec-dev libavutil-dev
   ffmpeg fonts-dejavu-core
