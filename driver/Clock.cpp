@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "driver/Driver.h"
+#include "driver/SubtitleLookup.h"
 #include "platform/Errors.h"
 #include "player/FrameSignal.h"
 
@@ -15,15 +16,8 @@ constexpr double MaxWakeAheadSeconds = 60;
 // How long before a due moment frame reports are asked for: a few frames.
 constexpr double FramesAheadSeconds = 0.1;
 
-// Waits for playback to begin, then writes every subtitle due at the
-// player's position.
+// Writes every subtitle due at the player's position.
 void PresentSubtitles(TDriver &driver) {
-  if (!driver.PlayingStarted) {
-    const int32_t state = driver.Player->GetState();
-    if (state != vsNotReady) driver.PlayingStarted = true;
-    driver.Predictor.SetPlaying(state == vsPlaying);
-    return;
-  }
   driver.LastPosition = driver.Player->GetPosition();
   driver.PresentAt(driver.LastPosition, driver.Services.Loop.Now());
   driver.PlanWake();
@@ -69,8 +63,27 @@ void TDriver::RunMessageLoop() {
 // Each half catches its own failures, so a player that fails in every tick
 // cannot keep the keys (above all "q") from being read.
 void TDriver::TimerTick() {
-  RunSilently([this] { PresentSubtitles(*this); });
+  if (!PlayingStarted)
+    AwaitPlayback();
+  else
+    RunSilently([this] { PresentSubtitles(*this); });
   RunSilently([this] { DrainConsoleInput(*this); });
+}
+
+// Until playback begins, the tick only asks the player's state. A player
+// that fails then cannot play the file at all (it is no video, or broken):
+// the run ends with the player's error rather than wait on a blank screen.
+void TDriver::AwaitPlayback() {
+  int32_t state = vsNotReady;
+  try {
+    state = Player->GetState();
+  } catch (Exception &error) {
+    if (FileLooksLikeVideo(Services.Files, ScriptPath))
+      error.Message += "\n" + ScriptPath + " looks like a video; the subtitle file comes first";
+    throw;
+  }
+  if (state != vsNotReady) PlayingStarted = true;
+  Predictor.SetPlaying(state == vsPlaying);
 }
 
 // Players report the frame on screen: positions move in steps of one video

@@ -55,6 +55,11 @@ const TOption Options[] = {
      "the script was timed for FPS frames a second"},
     {"sc", "-sub-codepage", okSubCodePage, nullptr, false, "X",
      "code page of non-UTF-8 subtitle files (cp1250)"},
+    {"v", "-verbose", okSwitch, &TSettings::Verbose, true, nullptr,
+     "also show what the player's libraries say"},
+    {"pl", "-player-log", okPlayerLog, nullptr, false, "FILE", "write all the player says to FILE"},
+    {"ps", "-player-subs", okSwitch, &TSettings::PlayerSubs, true, nullptr,
+     "let the embedded player draw subtitles too"},
     {"h", "-help", okHelp, nullptr, false, nullptr, "print this help and exit"},
     {"V", "-version", okVersion, nullptr, false, nullptr, "print the version and exit"},
 };
@@ -135,6 +140,7 @@ void TDriver::ParseCommandLine() {
         WriteLogLine("Ignoring invalid sub-fps: " + value);
       break;
     case okSubCodePage: Settings.SubCodePage = value; break;
+    case okPlayerLog: Settings.PlayerLogFile = value; break;
     }
   }
   if (!haveScript) ShowUsage();

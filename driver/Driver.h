@@ -37,6 +37,13 @@ struct TSettings {
   // "--sub-codepage": the code page of subtitle files in no declared
   // encoding that are not UTF-8; empty to guess.
   std::string SubCodePage;
+  // "-v": every message of the player and its libraries on the console, not
+  // only its notices and the reason a run failed.
+  bool Verbose = false;
+  // "--player-log": a file taking every message of the player, unthrottled.
+  std::string PlayerLogFile;
+  // "--player-subs": the embedded player draws subtitles of its own.
+  bool PlayerSubs = false;
 };
 
 struct TPlayerControl;
@@ -87,6 +94,7 @@ public:
   bool FollowsPlayer();
   void RunMessageLoop();
   void TimerTick();
+  void AwaitPlayback();
   void HandleKey(const TInputRecord &event);
 
   // The wake between ticks at the moment the next entry falls due, and the

@@ -14,6 +14,7 @@ enum TOptionKind {
   okDelay,
   okSubFps,
   okSubCodePage,
+  okPlayerLog,
   okIgnored,
   okHelp,
   okVersion

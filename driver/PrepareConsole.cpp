@@ -27,8 +27,13 @@ void TDriver::PrepareConsole() {
   };
 
   // From here on the player's libraries write into the log, not the console.
+  if (!Settings.PlayerLogFile.empty()) {
+    std::string error;
+    if (!Services.PlayerLog.SetLogFile(Settings.PlayerLogFile, error))
+      FatalError("Cannot write the player log " + Settings.PlayerLogFile + ": " + error);
+  }
   Services.PlayerLog.Capture([this](const std::string &line) { WriteLogLine(line, ltSystem); },
-                             Settings.Debug);
+                             Settings.Debug, Settings.Verbose);
 
   if (Settings.DetachConsole) {
     console.FreeConsole();

@@ -51,6 +51,14 @@ bool LooksLikeVideo(std::string_view head) {
   return LooksLikeTransportStream(head);
 }
 
+bool FileLooksLikeVideo(IFileSystem &files, const std::string &path) {
+  try {
+    return LooksLikeVideo(files.ReadHead(path, VideoSniffBytes));
+  } catch (...) {
+    return false;
+  }
+}
+
 TSubtitleLookup FindSubtitleBeside(IFileSystem &files, const std::string &videoPath) {
   const size_t slash = videoPath.find_last_of("/\\");
   const std::string directory = slash == std::string::npos ? "" : videoPath.substr(0, slash);

@@ -16,6 +16,9 @@ constexpr size_t VideoSniffBytes = 400;
 // starts like these, so a script or subtitle file is never taken for one.
 bool LooksLikeVideo(std::string_view head);
 
+// LooksLikeVideo on a file's first bytes; false when it cannot be read.
+bool FileLooksLikeVideo(IFileSystem &files, const std::string &path);
+
 // The extensions of subtitle files, in order of preference.
 extern const char *const SubtitleExtensions[6];
 

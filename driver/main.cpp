@@ -22,9 +22,9 @@ int main(int argc, char **argv) {
     std::unique_ptr<IConsole> console = CreatePlatformConsole(codePages);
     std::unique_ptr<ILoop> loop = CreatePlatformLoop();
     std::unique_ptr<IPlayerLog> playerLog = CreatePlatformPlayerLog(*loop);
-    RegisterPlatformControls(*loop, *playerLog);
-    RegisterPlatformFollowers(*loop);
     TDriver driver(TServices{*process, *output, *console, *loop, codePages, files, *playerLog});
+    RegisterPlatformControls(*loop, *playerLog, driver.Settings.PlayerSubs);
+    RegisterPlatformFollowers(*loop);
     exitCode = driver.Run();
   } // the driver, and with it the last player reference, is gone here
   UninitializeAutomation();

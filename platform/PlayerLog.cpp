@@ -3,6 +3,8 @@
 #include "platform/PlayerLog.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 #include "platform/Loop.h"
 
@@ -26,9 +28,10 @@ TPlayerLog::~TPlayerLog() {
   if (FCountTimer) FLoop.KillTimer(FCountTimer);
 }
 
-void TPlayerLog::Capture(TLogLineProc write, bool show) {
+void TPlayerLog::Capture(TLogLineProc write, bool show, bool verbose) {
   FWrite = std::move(write);
   FShow = show;
+  FVerbose = verbose;
   if (FCapturing) return;
   FCapturing = true;
   BeginCapture();
@@ -42,6 +45,29 @@ void TPlayerLog::Write(const std::string &message) {
     if (end > start) Add(message.substr(start, end - start));
     start = end + 1;
   }
+}
+
+bool TPlayerLog::SetLogFile(const std::string &path, std::string &error) {
+  auto file = std::make_unique<std::ofstream>(path, std::ios::binary | std::ios::trunc);
+  if (!*file) {
+    error = errno ? std::strerror(errno) : "cannot be opened";
+    return false;
+  }
+  FFile = std::move(file);
+  return true;
+}
+
+void TPlayerLog::Notice(const std::string &message) {
+  ToFile(message);
+  if (FShow && FNoticed.insert(message).second) Emit(PlayerLogLine(message));
+}
+
+// The file takes each line as the player gave it, flushed, so nothing is
+// lost when the run ends abruptly.
+void TPlayerLog::ToFile(const std::string &text) {
+  if (!FFile) return;
+  *FFile << text << '\n';
+  FFile->flush();
 }
 
 void TPlayerLog::SetFailureReason(const std::string &message) {
@@ -84,7 +110,8 @@ void TPlayerLog::Feed(const char *bytes, size_t count) {
 // A few lines a second: the rest of each second's lines is counted, and the
 // count shown once the second is over.
 void TPlayerLog::Add(const std::string &text) {
-  if (!FShow) return;
+  ToFile(text);
+  if (!FShow || !FVerbose) return;
   const auto now = TClock::now();
   if (FInWindow == 0 || now - FWindowStart >= Window) {
     WriteDroppedCount();

@@ -1,12 +1,16 @@
 // Player log service: what the player and the libraries it loads have to
-// say, kept off the console and passed to the program's log as lines marked
-// "mpv: ", a few a second at most, with a count of the lines left out.
+// say, kept off the console. Only the player's notices and the reason a run
+// failed reach the program's log by default; verbose, every line does, marked
+// "mpv: ", a few a second at most, with a count of the lines left out. A log
+// file, when one is set, takes every line unthrottled.
 #pragma once
 
 #include <chrono>
 #include <cstdint>
+#include <fstream>
 #include <functional>
 #include <memory>
+#include <set>
 #include <string>
 
 class ILoop;
@@ -18,8 +22,15 @@ public:
   virtual ~IPlayerLog() = default;
   // From now on the player's messages stay off the console (POSIX: standard
   // output and error are redirected into a pipe that the loop reads). With
-  // `show` each becomes a line for `write`; without, they are dropped.
-  virtual void Capture(TLogLineProc write, bool show) = 0;
+  // `show` the notices become lines for `write`, and with `verbose` every
+  // message does; without `show`, nothing is written.
+  virtual void Capture(TLogLineProc write, bool show, bool verbose = false) = 0;
+  // Every message from now on also goes, whole and unthrottled, to this
+  // file. False, with the system's reason, when it cannot be written.
+  virtual bool SetLogFile(const std::string &path, std::string &error) = 0;
+  // A line the user should see whenever diagnostics are shown: how the
+  // player plays (no sound, no picture). Each text once.
+  virtual void Notice(const std::string &message) = 0;
   // One message of the player itself (libmpv's log). Main thread only.
   virtual void Write(const std::string &message) = 0;
   // Why the player could not load its file: shown at the end of a run that
@@ -44,7 +55,9 @@ public:
   explicit TPlayerLog(ILoop &loop) : FLoop(loop) {}
   ~TPlayerLog() override;
 
-  void Capture(TLogLineProc write, bool show) override;
+  void Capture(TLogLineProc write, bool show, bool verbose = false) override;
+  bool SetLogFile(const std::string &path, std::string &error) override;
+  void Notice(const std::string &message) override;
   void Write(const std::string &message) override;
   void SetFailureReason(const std::string &message) override;
   void Release(bool runFailed) override;
@@ -61,12 +74,16 @@ protected:
 
 private:
   void Add(const std::string &text);
+  void ToFile(const std::string &text);
   void WriteDroppedCount();
   void Emit(const std::string &line);
 
   ILoop &FLoop;
   TLogLineProc FWrite;
   bool FShow = false;
+  bool FVerbose = false;
+  std::unique_ptr<std::ofstream> FFile;
+  std::set<std::string> FNoticed;
   bool FCapturing = false;
   // The line being read, cut at MaxLineLength; the rest of a longer line is
   // skipped up to its end.

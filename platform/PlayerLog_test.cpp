@@ -2,6 +2,10 @@
 // second with a count of the rest, and the failure reason of a failed run.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+
 #include "platform/PlayerLog.h"
 #include "platform/fake/FakeLoop.h"
 
@@ -13,8 +17,9 @@ struct TLogUnderTest {
   TFakeLoop Loop;
   TPlayerLog Log{Loop};
   TLines Lines;
-  void Capture(bool show) {
-    Log.Capture([this](const std::string &line) { Lines.push_back(line); }, show);
+  // Verbose unless told: the lines as the player says them.
+  void Capture(bool show, bool verbose = true) {
+    Log.Capture([this](const std::string &line) { Lines.push_back(line); }, show, verbose);
   }
   void Feed(const std::string &bytes) { Log.Feed(bytes.data(), bytes.size()); }
 };
@@ -92,4 +97,57 @@ TEST(PlayerLog, ALineThatCannotBeWrittenIsNotAFailure) {
   EXPECT_NO_THROW(log.Write("x"));
   log.SetFailureReason("y");
   EXPECT_NO_THROW(log.Release(true));
+}
+
+// By default the console hears only what the user needs: the notices, once
+// each, and why a failed run failed; the chatter of the libraries stays off.
+TEST(PlayerLog, QuietByDefaultButForNoticesAndTheFailureReason) {
+  TLogUnderTest t;
+  t.Capture(true, false);
+  t.Feed("ALSA lib confmisc.c:855: cannot find card '0'\n");
+  t.Log.Write("XDG_RUNTIME_DIR is invalid");
+  t.Log.Notice("no audio output, playing silently");
+  t.Log.Notice("no audio output, playing silently");
+  t.Log.SetFailureReason("Failed to recognize file format.");
+  t.Log.Release(true);
+  EXPECT_EQ(t.Lines, (TLines{"mpv: no audio output, playing silently",
+                             "mpv: Failed to recognize file format."}));
+  EXPECT_TRUE(t.Loop.Timers.empty()) << "nothing counted as left out";
+}
+
+TEST(PlayerLog, NothingAtAllWithoutDiagnostics) {
+  TLogUnderTest t;
+  t.Capture(false, true);
+  t.Log.Write("chatter");
+  t.Log.Notice("no audio output, playing silently");
+  t.Log.Release(false);
+  EXPECT_TRUE(t.Lines.empty());
+}
+
+// The log file takes every line, whole, however many come in a second.
+TEST(PlayerLog, TheLogFileTakesEveryLineUnthrottled) {
+  const std::string path = ::testing::TempDir() + "cuestrip-player-log.txt";
+  TLogUnderTest t;
+  std::string error;
+  ASSERT_TRUE(t.Log.SetLogFile(path, error)) << error;
+  t.Capture(true, false);
+  for (int i = 0; i < 20; ++i)
+    t.Log.Write("line " + std::to_string(i));
+  t.Feed("caf\xc3\xa9\n");
+  t.Log.Release(false);
+  std::ifstream file(path, std::ios::binary);
+  std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  std::string expected;
+  for (int i = 0; i < 20; ++i)
+    expected += "line " + std::to_string(i) + "\n";
+  EXPECT_EQ(text, expected + "caf\xc3\xa9\n");
+  EXPECT_TRUE(t.Lines.empty());
+  std::remove(path.c_str());
+}
+
+TEST(PlayerLog, ALogFileThatCannotBeWrittenSaysWhy) {
+  TLogUnderTest t;
+  std::string error;
+  EXPECT_FALSE(t.Log.SetLogFile(::testing::TempDir() + "no-such-folder/x/log.txt", error));
+  EXPECT_FALSE(error.empty());
 }

@@ -9,7 +9,9 @@
 
 class TFakePlayerLog : public IPlayerLog {
 public:
-  void Capture(TLogLineProc write, bool show) override;
+  void Capture(TLogLineProc write, bool show, bool verbose = false) override;
+  bool SetLogFile(const std::string &path, std::string &error) override;
+  void Notice(const std::string &message) override;
   void Write(const std::string &message) override;
   void SetFailureReason(const std::string &message) override;
   void Release(bool runFailed) override;
@@ -18,6 +20,10 @@ public:
   std::vector<std::string> Calls;
   TLogLineProc WriteLine;
   bool Show = false;
+  bool Verbose = false;
+  // The file asked for; a name starting "/unwritable" is refused.
+  std::string LogFile;
+  std::vector<std::string> Notices;
   // The player's messages and its failure reason, as given.
   std::vector<std::string> Messages;
   std::string Reason;

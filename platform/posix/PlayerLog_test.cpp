@@ -44,7 +44,7 @@ TEST(PosixPlayerLog, LibraryOutputBecomesLogLinesAndTheStreamsComeBack) {
   TPosixLoop loop;
   TLines lines;
   auto log = CreatePlatformPlayerLog(loop);
-  log->Capture([&](const std::string &line) { lines.push_back(line); }, true);
+  log->Capture([&](const std::string &line) { lines.push_back(line); }, true, true);
   const bool captured = Inode(STDERR_FILENO) != err && Inode(STDOUT_FILENO) != out;
   Say(STDERR_FILENO, "ALSA lib conf.c: error\n");
   RunLoopUntil(loop, [&] { return !lines.empty(); });
@@ -70,7 +70,7 @@ TEST(PosixPlayerLog, AFloodNeitherHangsTheWriterNorHoldsBackTheTimer) {
         longest = std::max(longest, line.size());
         ++lines;
       },
-      true);
+      true, true);
   std::atomic<bool> written{false};
   std::thread library([&] {
     const std::string chunk(64 * 1024, 'x');

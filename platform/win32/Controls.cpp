@@ -2,4 +2,4 @@
 // the system's COM controls.
 #include "platform/Controls.h"
 
-void RegisterPlatformControls(ILoop &, IPlayerLog &) {}
+void RegisterPlatformControls(ILoop &, IPlayerLog &, const bool &) {}

@@ -64,9 +64,10 @@ private:
 
 } // namespace
 
-std::shared_ptr<IDispatchObject> CreateAMovieControl(TPosixLoop *loop, IPlayerLog *log) {
+std::shared_ptr<IDispatchObject> CreateAMovieControl(TPosixLoop *loop, IPlayerLog *log,
+                                                     bool playerSubs) {
   try {
-    return std::make_shared<TAMovieControl>(TMpvEngine::Create(loop, log));
+    return std::make_shared<TAMovieControl>(TMpvEngine::Create(loop, log, playerSubs));
   } catch (const TEngineError &error) {
     Raise(EOleSysError(error.Message, E_Fail));
   }

@@ -3,10 +3,12 @@
 #include "platform/posix/PosixLoop.h"
 #include "platform/posix/mpv/StandInControls.h"
 
-void RegisterPlatformControls(ILoop &loop, IPlayerLog &log) {
+void RegisterPlatformControls(ILoop &loop, IPlayerLog &log, const bool &playerSubs) {
   TPosixLoop *posixLoop = AsPosixLoop(loop);
   IPlayerLog *playerLog = &log;
-  RegisterAutomationClass("MCI.MMControl", [=] { return CreateMciControl(posixLoop, playerLog); });
+  const bool *subs = &playerSubs; // read when a control is made, after the command line
+  RegisterAutomationClass("MCI.MMControl",
+                          [=] { return CreateMciControl(posixLoop, playerLog, *subs); });
   RegisterAutomationClass("AMovie.ActiveMovie Control",
-                          [=] { return CreateAMovieControl(posixLoop, playerLog); });
+                          [=] { return CreateAMovieControl(posixLoop, playerLog, *subs); });
 }

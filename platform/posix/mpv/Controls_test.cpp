@@ -160,7 +160,9 @@ TEST_F(MpvControls, MciOpensPlaysAndCountsFrames) {
   EXPECT_NE(error.Description.find("eject"), std::string::npos);
 }
 
-TEST_F(MpvControls, UnplayableFilesAreNotReadyAndFailWhenNeeded) {
+// A file that cannot be played fails every call, the state too, with mpv's
+// own words kept as the failure reason: the run can end on it.
+TEST_F(MpvControls, UnplayableFilesFailEveryCallWithMpvsReason) {
   const std::string missing = (Dir / "missing.mp4").string();
   // mpv's own words on why a load failed, kept as the failure reason.
   const struct {
@@ -168,7 +170,6 @@ TEST_F(MpvControls, UnplayableFilesAreNotReadyAndFailWhenNeeded) {
   } cases[] = {
       {missing, "Cannot open file '" + missing + "': No such file or directory"},
       {(Dir / "notes.txt").string(), "Failed to recognize file format."},
-      {Audio, ""}, // loads, but holds no video
   };
   for (auto &c : cases) {
     SCOPED_TRACE(c.File);
@@ -179,16 +180,29 @@ TEST_F(MpvControls, UnplayableFilesAreNotReadyAndFailWhenNeeded) {
       return Call(*movie, "Run", DispatchMethod, nullptr, nullptr, &error) == DispE_Exception;
     }));
     EXPECT_NE(error.Description.find("Cannot play"), std::string::npos) << error.Description;
-    EXPECT_EQ(Integer(Get(*movie, "currentstate")), -1);
+    EXPECT_EQ(Call(*movie, "currentstate", DispatchPropertyGet, nullptr, nullptr, &error),
+              DispE_Exception);
+    EXPECT_NE(error.Description.find("Cannot play"), std::string::npos) << error.Description;
 
     TFakePlayerLog log;
     auto mci = CreateMciControl(nullptr, &log);
     Put(*mci, "FileName", TVariant::String(c.File));
     TVariant open = TVariant::String("open");
     EXPECT_EQ(Call(*mci, "Command", DispatchPropertyPut, &open, nullptr, &error), DispE_Exception);
-    EXPECT_EQ(Integer(Get(*mci, "mode")), 524);
+    EXPECT_EQ(Call(*mci, "mode", DispatchPropertyGet, nullptr, nullptr, &error), DispE_Exception);
     EXPECT_EQ(log.Reason, c.Reason);
   }
+}
+
+// Subtitles for a radio play are legitimate: a sound file plays, and the
+// user is told there is no picture.
+TEST_F(MpvControls, ASoundFilePlaysWithANoticeOfNoPicture) {
+  TFakePlayerLog log;
+  auto movie = CreateAMovieControl(nullptr, &log);
+  Put(*movie, "FileName", TVariant::String(Audio));
+  ASSERT_TRUE(WaitFor([&] { return Integer(Get(*movie, "currentstate")) == 2; }));
+  EXPECT_EQ(log.Notices,
+            (std::vector<std::string>{"no picture in " + Audio + ", playing sound only"}));
 }
 
 TEST_F(MpvControls, MembersAreFoundWhateverTheirCase) {

@@ -117,9 +117,10 @@ private:
 
 } // namespace
 
-std::shared_ptr<IDispatchObject> CreateMciControl(TPosixLoop *loop, IPlayerLog *log) {
+std::shared_ptr<IDispatchObject> CreateMciControl(TPosixLoop *loop, IPlayerLog *log,
+                                                  bool playerSubs) {
   try {
-    return std::make_shared<TMciControl>(TMpvEngine::Create(loop, log));
+    return std::make_shared<TMciControl>(TMpvEngine::Create(loop, log, playerSubs));
   } catch (const TEngineError &error) {
     Raise(EOleSysError(error.Message, E_Fail));
   }

@@ -25,7 +25,7 @@ constexpr const char *LogLevel = "warn";
 
 } // namespace
 
-std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop, IPlayerLog *log) {
+std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop, IPlayerLog *log, bool playerSubs) {
   std::shared_ptr<TMpvEngine> engine(new TMpvEngine(loop, log));
   mpv_handle *handle = mpv_create();
   if (!handle) throw TEngineError{"mpv could not be created"};
@@ -41,6 +41,12 @@ std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop, IPlayerLog *log
                               {"hr-seek", "yes"}};
   for (auto &option : options)
     mpv_set_option_string(handle, option[0], option[1]);
+  // The console shows the subtitles; mpv drawing them too (a file beside
+  // the video, or a track of its own) would show each line twice.
+  if (!playerSubs) {
+    mpv_set_option_string(handle, "sub-auto", "no");
+    mpv_set_option_string(handle, "sid", "no");
+  }
   // Asked before the start, so the messages of the start itself come too.
   mpv_request_log_messages(handle, LogLevel);
   int status = mpv_initialize(handle);
@@ -135,6 +141,10 @@ void TMpvEngine::RequireFile() {
 
 TEngineState TMpvEngine::State() {
   DrainEvents();
+  // A load that failed stays failed until another file is loaded: the state
+  // says so with mpv's reason, as the calls that need the file do. A player
+  // whose window was closed just reports no file.
+  if (!FLoadError.empty() && !FShutDown) RequireFile();
   if (!FReady) return TEngineState::NotReady;
   // At the end, keep-open holds the last frame paused: that is stopped.
   if (FStopped || GetFlag("eof-reached", false)) return TEngineState::Stopped;
@@ -233,16 +243,16 @@ void TMpvEngine::Handle(const mpv_event &event) {
     break;
   case MPV_EVENT_FILE_LOADED: {
     FFileLoaded = true;
-    // A file mpv can open but that holds no video (a sound file) is no
-    // video for a video control.
-    char *video = mpv_get_property_string(FHandle, "vid");
-    bool hasVideo = video && std::string(video) != "no";
-    mpv_free(video);
-    if (!hasVideo) {
-      FLoadError = "Cannot play " + FFileName + ": no video in file";
+    // A file with neither picture nor sound is nothing to play; a sound
+    // file (a radio play) plays, and the log says it has no picture.
+    const bool hasVideo = HasTrack("vid"), hasAudio = HasTrack("aid");
+    if (!hasVideo && !hasAudio) {
+      FLoadError = "Cannot play " + FFileName + ": no video or audio in file";
+      if (FLog) FLog->SetFailureReason("no video or audio stream in " + FFileName);
       FLoading = FFileLoaded = false;
       break;
     }
+    if (!hasVideo && FLog) FLog->Notice("no picture in " + FFileName + ", playing sound only");
     if (FPendingSeek) {
       double seconds = *FPendingSeek;
       FPendingSeek.reset();
@@ -257,6 +267,7 @@ void TMpvEngine::Handle(const mpv_event &event) {
     // time-pos reads 0 until the file is loaded; only a restart after the
     // load means the position is real.
     if (FFileLoaded) {
+      if (!FReady) NoticeMissingOutputs();
       FReady = true;
       FLoading = false;
     }
@@ -325,6 +336,31 @@ void TMpvEngine::Command(std::initializer_list<const char *> args) {
 void TMpvEngine::SetFlag(const char *name, bool on) {
   int flag = on ? 1 : 0;
   mpv_set_property(FHandle, name, MPV_FORMAT_FLAG, &flag);
+}
+
+// Once a file plays: a sound track with no sound device, or a picture with
+// no window, is worth one line to the user; everything else mpv says is not.
+void TMpvEngine::NoticeMissingOutputs() {
+  if (!FLog) return;
+  if (HasTrack("aid") && !HasProperty("current-ao"))
+    FLog->Notice("no audio output, playing silently");
+  if (HasTrack("vid") && !HasProperty("current-vo"))
+    FLog->Notice("no video output, playing without picture");
+}
+
+bool TMpvEngine::HasProperty(const char *property) {
+  char *value = mpv_get_property_string(FHandle, property);
+  const bool present = value && *value;
+  mpv_free(value);
+  return present;
+}
+
+// Whether mpv selected a track of this kind ("vid", "aid").
+bool TMpvEngine::HasTrack(const char *property) {
+  char *track = mpv_get_property_string(FHandle, property);
+  const bool selected = track && std::string(track) != "no";
+  mpv_free(track);
+  return selected;
 }
 
 bool TMpvEngine::GetFlag(const char *name, bool fallback) {

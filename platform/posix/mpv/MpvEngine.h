@@ -30,7 +30,10 @@ public:
   // `loop` serves mpv's wake-ups on the main thread; without one (tests), the
   // events are drained at every call instead. mpv's warnings and errors go
   // to `log`, never to the terminal.
-  static std::shared_ptr<TMpvEngine> Create(TPosixLoop *loop, IPlayerLog *log = nullptr);
+  // Without `playerSubs` mpv draws no subtitles of its own: the console
+  // shows them.
+  static std::shared_ptr<TMpvEngine> Create(TPosixLoop *loop, IPlayerLog *log = nullptr,
+                                            bool playerSubs = false);
   ~TMpvEngine();
   TMpvEngine(const TMpvEngine &) = delete;
   TMpvEngine &operator=(const TMpvEngine &) = delete;
@@ -67,6 +70,9 @@ private:
   void Command(std::initializer_list<const char *> args);
   void SetFlag(const char *name, bool on);
   bool GetFlag(const char *name, bool fallback);
+  bool HasTrack(const char *property);
+  bool HasProperty(const char *property);
+  void NoticeMissingOutputs();
   [[noreturn]] void Fail(const std::string &message);
 
   mpv_handle *FHandle = nullptr;

@@ -10,5 +10,7 @@ class TPosixLoop;
 
 // Both raise EOleSysError when mpv cannot be started. mpv's messages go to
 // `log` (dropped without one).
-std::shared_ptr<IDispatchObject> CreateMciControl(TPosixLoop *loop, IPlayerLog *log = nullptr);
-std::shared_ptr<IDispatchObject> CreateAMovieControl(TPosixLoop *loop, IPlayerLog *log = nullptr);
+std::shared_ptr<IDispatchObject> CreateMciControl(TPosixLoop *loop, IPlayerLog *log = nullptr,
+                                                  bool playerSubs = false);
+std::shared_ptr<IDispatchObject> CreateAMovieControl(TPosixLoop *loop, IPlayerLog *log = nullptr,
+                                                     bool playerSubs = false);

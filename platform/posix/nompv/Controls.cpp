@@ -2,4 +2,4 @@
 // registered and player selection finds no player.
 #include "platform/Controls.h"
 
-void RegisterPlatformControls(ILoop &, IPlayerLog &) {}
+void RegisterPlatformControls(ILoop &, IPlayerLog &, const bool &) {}
