@@ -25,13 +25,7 @@ constexpr uint64_t FrameObservation = 1;
 constexpr const char *KeyMessage = "cuestrip-key";
 
 // The input.conf name of a key the console reads as `key`.
-std::string MpvKeyName(char key) {
-  switch (key) {
-  case ' ': return "SPACE";
-  case '#': return "SHARP";
-  default: return std::string(1, key);
-  }
-}
+std::string MpvKeyName(char key) { return key == ' ' ? "SPACE" : std::string(1, key); }
 
 // mpv's window takes the keyboard focus when it opens; the keys the listener
 // acts on are bound there to a message back to the engine, the user's other
