@@ -1,6 +1,7 @@
 // The playback clock: the message loop, the timer tick that keeps the
-// subtitles in step with the player and hands the typed keys to HandleKey,
-// and the one-shot wake that writes an entry at the moment it falls due.
+// subtitles in step with the player and hands the typed keys to HandleKey
+// (keys typed in the player's window come on their own), and the one-shot
+// wake that writes an entry at the moment it falls due.
 #include <algorithm>
 #include <cmath>
 
@@ -21,6 +22,7 @@ void PresentSubtitles(TDriver &driver) {
   driver.LastPosition = driver.Player->GetPosition();
   driver.PresentAt(driver.LastPosition, driver.Services.Loop.Now());
   driver.PlanWake();
+  driver.NoteState(driver.LastPosition);
 }
 
 // Consumes every waiting console event without ever waiting for one.
@@ -84,6 +86,17 @@ void TDriver::AwaitPlayback() {
   }
   if (state != vsNotReady) PlayingStarted = true;
   Predictor.SetPlaying(state == vsPlaying);
+}
+
+// Keys from the player's window come between ticks, from the loop: like the
+// tick's, a failing command ends silently and leaves the loop running.
+void TDriver::PlayerWindowKey(char key) {
+  TInputRecord event;
+  event.EventType = KeyEvent;
+  event.KeyDown = 1;
+  event.RepeatCount = 1;
+  event.AsciiChar = key;
+  RunSilently([this, &event] { HandleKey(event); });
 }
 
 // Players report the frame on screen: positions move in steps of one video

@@ -5,6 +5,7 @@
 #include "driver/FailureReport.h"
 #include "platform/Errors.h"
 #include "player/FrameSignal.h"
+#include "player/KeySignal.h"
 
 TDriver::TDriver(TServices services) : Services(services) {}
 
@@ -56,6 +57,7 @@ int TDriver::Run() {
 void TDriver::Finalize() {
   WantFrames(false);
   SetFrameListener(nullptr);
+  SetKeyListener("", nullptr);
   CurrentEntry.Text.clear();
   VideoPath.clear();
   ScriptPath.clear();

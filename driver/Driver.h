@@ -96,6 +96,10 @@ public:
   void TimerTick();
   void AwaitPlayback();
   void HandleKey(const TInputRecord &event);
+  // A key typed in the player's own window: acted on as the console's.
+  void PlayerWindowKey(char key);
+  // The keys HandleKey acts on, as the player's window passes them on.
+  static constexpr const char *CommandKeys = " pPuUsS,.<>zxZXqQ";
 
   // The wake between ticks at the moment the next entry falls due, and the
   // viewer's sync controls.
@@ -108,6 +112,13 @@ public:
   static double PositionStep(double rate);
   void ShiftSubtitles(int64_t ms);
   std::string ConsoleTitle() const;
+
+  // The player's state as the title shows it: nothing while it plays (or is
+  // not ready), "[paused]", "[stopped]" (by the s key, or at the start), or
+  // "[ended]" (stopped anywhere else: at the end of the video).
+  enum TPlayState { psPlaying, psPaused, psStopped, psEnded };
+  void NoteState(double position);
+  void ShowState(TPlayState state);
 
   // Output.
   void WriteSubtitle(const TText &entry);
@@ -141,6 +152,11 @@ public:
   int ShortWakes = 0;
   double ShortPosition = NAN;
   double LastReading = NAN;
+  TPlayState PlayState = psPlaying;
+  bool StoppedByKey = false;
+  // The tick's last reading: a player whose position moves plays, so its
+  // state is asked only while it stands still or while a state shows.
+  double TickReading = NAN;
   // Reads a video's first text subtitle track; tests put a fake here.
   std::function<TSubtitleTrack(const std::string &)> ReadTrack = ReadSubtitleTrack;
 };

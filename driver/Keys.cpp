@@ -1,5 +1,6 @@
 // The keyboard commands: one console input event becomes at most one player
-// command, a shift of the subtitles, or the quit message.
+// command, a shift of the subtitles, or the quit message; and the console
+// title, which shows the shift and the player's state.
 #include "driver/Driver.h"
 
 namespace {
@@ -25,16 +26,19 @@ void TDriver::HandleKey(const TInputRecord &event) {
     } else {
       Player->Play();
       Predictor.SetPlaying(true);
+      StoppedByKey = false;
     }
     break;
   case 'p':
   case 'P':
     Player->Play();
     Predictor.SetPlaying(true);
+    StoppedByKey = false;
     break;
   case 's':
   case 'S':
     Player->Stop();
+    StoppedByKey = true;
     Predictor.SetPlaying(false);
     Predictor.Forget();
     break;
@@ -70,6 +74,30 @@ void TDriver::ShiftSubtitles(int64_t ms) {
 }
 
 std::string TDriver::ConsoleTitle() const {
-  if (Timing.ShiftMs == 0) return Script->Title;
-  return Script->Title + "  [" + Timing.ShiftLabel() + "]";
+  static const char *const stateTags[] = {"", "  [paused]", "  [stopped]", "  [ended]"};
+  std::string title = Script->Title + stateTags[PlayState];
+  if (Timing.ShiftMs == 0) return title;
+  return title + "  [" + Timing.ShiftLabel() + "]";
+}
+
+// A player that stopped without the s key stopped at the end (keep-open
+// holds the last frame there); a stop at the start is the s key's, or a
+// followed player's own stop.
+void TDriver::NoteState(double position) {
+  const bool stood = position == TickReading;
+  TickReading = position;
+  if (!stood && PlayState == psPlaying) return;
+  const int32_t state = Player->GetState();
+  if (state == vsPlaying) StoppedByKey = false;
+  if (state == vsPaused) return ShowState(psPaused);
+  if (state != vsStopped) return ShowState(psPlaying);
+  ShowState(StoppedByKey || !(position > 0) ? psStopped : psEnded);
+}
+
+// The title changes only with the state; the end is said once, in a log line.
+void TDriver::ShowState(TPlayState state) {
+  if (state == PlayState) return;
+  PlayState = state;
+  Services.Console.SetConsoleTitle(ConsoleTitle());
+  if (state == psEnded && Settings.Debug) WriteLogLine("End of video: q quits");
 }

@@ -81,3 +81,26 @@ TEST_F(KeysTest, RepeatCountIsIgnored) {
   T.Driver.HandleKey(held);
   EXPECT_EQ(Player.Calls, TCalls{"Seek(0,250)"});
 }
+
+// The keys the player's window passes on are exactly those that do something
+// here, so a key added to one list and not the other cannot go unnoticed.
+TEST_F(KeysTest, CommandKeysAreExactlyTheKeysThatAct) {
+  for (int code = 1; code < 128; ++code) {
+    const char ch = static_cast<char>(code);
+    const size_t loopCalls = T.Loop.Calls.size();
+    const int64_t shift = T.Driver.Timing.ShiftMs;
+    const bool acted =
+        !Press(ch).empty() || T.Loop.Calls.size() != loopCalls || T.Driver.Timing.ShiftMs != shift;
+    const bool listed = std::string(TDriver::CommandKeys).find(ch) != std::string::npos;
+    EXPECT_EQ(acted, listed) << "key " << code;
+  }
+}
+
+TEST_F(KeysTest, PlayerWindowKeyActsAsTheConsolesAndAFailureStaysInside) {
+  T.Driver.PlayerWindowKey('u');
+  EXPECT_EQ(Player.Calls, TCalls{"Pause"});
+  T.Driver.PlayerWindowKey('Q');
+  EXPECT_TRUE(T.Loop.QuitPosted);
+  Player.Failing = {"Stop"};
+  EXPECT_NO_THROW(T.Driver.PlayerWindowKey('s'));
+}

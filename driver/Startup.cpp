@@ -4,6 +4,7 @@
 
 #include "platform/Errors.h"
 #include "player/FrameSignal.h"
+#include "player/KeySignal.h"
 
 void TDriver::Startup() {
   ParseCommandLine();
@@ -29,6 +30,8 @@ void TDriver::Startup() {
   // A player that reports each frame it shows wakes the driver on that frame;
   // its control asks for the reports only when someone listens.
   if (!Settings.TickOnly) SetFrameListener([this] { FrameShown(); });
+  // A player whose window takes the keyboard passes the command keys on.
+  SetKeyListener(CommandKeys, [this](char key) { PlayerWindowKey(key); });
   SelectPlayer();
   PlayingStarted = false;
   SpeakerColumn = 0;

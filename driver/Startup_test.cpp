@@ -4,6 +4,7 @@
 
 #include "driver/TestDriver.h"
 #include "platform/fake/RecordingControl.h"
+#include "player/KeySignal.h"
 #include "player/UntIFMPlayer.h"
 
 namespace {
@@ -213,6 +214,28 @@ TEST_F(StartupTest, NormalRunPlaysUntilTheQuitKeyThenShutsDownWithZero) {
   EXPECT_EQ(control.Released, control.Created);
   EXPECT_EQ(T.Output.Flushes, 1);
   EXPECT_EQ(T.PlayerLog.Calls, (std::vector<std::string>{"Capture(dropped)", "Release(ok)"}));
+}
+
+// Keys typed in the player's window act from start-up to finalisation.
+TEST_F(StartupTest, KeysFromThePlayersWindowActUntilFinalisation) {
+  TRecordingControl control;
+  control.SetProperty("currentstate", TVariant::Integer(2));
+  control.SetProperty("CurrentPosition", TVariant::Double(0));
+  control.SetProperty("DisplayMode", TVariant::Integer(0));
+  TRegisteredControl registered("AMovie.ActiveMovie Control", &control);
+  T.Process.Args = {"-nd", "s.txt"};
+  T.Driver.Startup();
+  EXPECT_EQ(ListenedKeys(), TDriver::CommandKeys);
+  control.ClearLog();
+  NotifyKey('u');
+  EXPECT_EQ(control.CallTexts(), (std::vector<std::string>{"call Pause"}));
+  NotifyKey('q');
+  EXPECT_TRUE(T.Loop.QuitPosted);
+  T.Driver.Finalize();
+  EXPECT_EQ(ListenedKeys(), "");
+  T.Loop.QuitPosted = false;
+  NotifyKey('q');
+  EXPECT_FALSE(T.Loop.QuitPosted);
 }
 
 // What the player's libraries said is passed on, and standard error given

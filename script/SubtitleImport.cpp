@@ -13,6 +13,15 @@ namespace {
 // Bad timing lines named one by one; the rest are counted in one line.
 constexpr size_t BadLinesNamed = 20;
 
+// The title of a file that names none: its base name without the extension
+// ("film" for /videos/film.srt), the default for a name without one.
+std::string TitleFromName(const std::string &path) {
+  std::string name = path.substr(path.find_last_of("/\\") + 1);
+  const size_t dot = name.find_last_of('.');
+  if (dot != std::string::npos && dot > 0) name.erase(dot);
+  return name.empty() ? "Untitled video" : name;
+}
+
 } // namespace
 
 bool TCaptel::ImportSubtitles(const std::string &bytes, const std::string &sourceName) {
@@ -36,7 +45,7 @@ bool TCaptel::ImportSubtitles(const std::string &bytes, const std::string &sourc
   ReadSubtitles(format, text, cues);
 
   ScriptFileName = sourceName;
-  Title = cues.Title.empty() ? "Untitled video" : cues.Title;
+  Title = cues.Title.empty() ? TitleFromName(sourceName) : cues.Title;
   TimesInMilliseconds = !cues.InFrames;
   FrameRate = TimesInMilliseconds ? 1000.0 : cues.FrameRate > 0 ? cues.FrameRate : 25.0;
   // A table in milliseconds has its rate, and so has MicroDVD with a rate

@@ -334,3 +334,34 @@ TEST(SubtitleImportTiming, CueDueOnTheFrameOfItsStart) {
 }
 
 } // namespace
+
+// A file that names no title is called by its base name; a SubStation title
+// still wins, and a native script keeps the default.
+TEST(SubtitleImportTitle, BaseNameOfTheFileUnlessItNamesATitle) {
+  const std::string srt = "1\n00:00:01,000 --> 00:00:02,000\nHi\n";
+  const struct {
+    std::string Name, Bytes, Title;
+  } cases[] = {
+      {"film.srt", srt, "film"},
+      {"/videos/Night train.en.srt", srt, "Night train.en"},
+      {"C:\\subs\\film.vtt", "WEBVTT\n\n00:01.000 --> 00:02.000\nHi\n", "film"},
+      {"subs/film", srt, "film"},
+      {"subs/.srt", srt, ".srt"},
+      {"film.sub", "{25}{50}Hi\n", "film"},
+      {"untitled.ass",
+       "[Script Info]\nScriptType: v4.00+\n[Events]\nFormat: Start, Text\nDialogue: "
+       "0:00:01.00,Hi\n",
+       "untitled"},
+      {"titled.ass", "[Script Info]\nTitle: Night train\n[Events]\n", "Night train"},
+      {"native.txt", "{T;10\r\nHi\r\n}\r\n", "Untitled video"},
+  };
+  for (const auto &c : cases) {
+    TScriptFixture f;
+    f.Files.Add(c.Name, c.Bytes);
+    f.Script->LoadFromFile(c.Name);
+    EXPECT_EQ(f.Script->Title, c.Title) << c.Name;
+  }
+  TScriptFixture track;
+  ASSERT_TRUE(track.Script->ImportSubtitles(srt, "/videos/film.mkv"));
+  EXPECT_EQ(track.Script->Title, "film") << "a video's own track is called by the video";
+}

@@ -5,17 +5,40 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <mpv/client.h>
+#include <string>
 #include <utility>
 #include <vector>
 
 #include "platform/PlayerLog.h"
 #include "platform/posix/PosixLoop.h"
 #include "player/FrameSignal.h"
+#include "player/KeySignal.h"
 
 namespace {
 // The observation of time-pos: one change for every frame mpv shows.
 constexpr uint64_t FrameObservation = 1;
+
+// The message a key bound in mpv's window sends back, with the key's
+// character code as its argument.
+constexpr const char *KeyMessage = "cuestrip-key";
+
+// The input.conf name of a key the console reads as `key`.
+std::string MpvKeyName(char key) { return key == ' ' ? "SPACE" : std::string(1, key); }
+
+// mpv's window takes the keyboard focus when it opens; the keys the listener
+// acts on are bound there to a message back to the engine, the user's other
+// bindings stay as they are. An mpv too old for keybind leaves them unbound.
+void BindListenedKeys(mpv_handle *handle) {
+  for (char key : ListenedKeys()) {
+    const std::string name = MpvKeyName(key);
+    const std::string command = std::string("script-message ") + KeyMessage + " " +
+                                std::to_string(static_cast<unsigned char>(key));
+    const char *args[] = {"keybind", name.c_str(), command.c_str(), nullptr};
+    mpv_command(handle, args);
+  }
+}
 } // namespace
 
 namespace {
@@ -52,6 +75,8 @@ std::shared_ptr<TMpvEngine> TMpvEngine::Create(TPosixLoop *loop, IPlayerLog *log
   int status = mpv_initialize(handle);
   if (status < 0) throw TEngineError{std::string("mpv: ") + mpv_error_string(status)};
   mpv_set_wakeup_callback(handle, OnWakeup, engine.get());
+  // Keys typed in the window reach the listener through the loop.
+  if (loop) BindListenedKeys(handle);
   // With a loop to pass the news on and a listener for it, each frame shown
   // is reported while the listener wants it (time-pos is observed only then:
   // an observed property costs mpv work on every frame).
@@ -316,6 +341,16 @@ void TMpvEngine::Handle(const mpv_event &event) {
       });
     }
     break;
+  case MPV_EVENT_CLIENT_MESSAGE: {
+    // A bound key: handed on from the loop, never inside this drain, as the
+    // listener calls the control.
+    auto *message = static_cast<mpv_event_client_message *>(event.data);
+    if (!FLoop || !message || message->num_args != 2 || std::string(message->args[0]) != KeyMessage)
+      break;
+    const char key = static_cast<char>(std::atoi(message->args[1]));
+    FLoop->PostWork([key] { NotifyKey(key); });
+    break;
+  }
   case MPV_EVENT_SHUTDOWN:
     // The user closed mpv's window: the player is gone for good.
     FShutDown = true;
