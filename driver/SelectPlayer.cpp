@@ -5,6 +5,18 @@
 #include "player/Followers.h"
 #include "player/PlayerControls.h"
 
+namespace {
+
+// Players people name by their program's name, which are followed over MPRIS.
+bool NamesAFollowablePlayer(const std::string &code) {
+  std::string lower;
+  for (char c : code)
+    lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  return lower == "vlc" || lower == "mpv" || lower == "celluloid";
+}
+
+} // namespace
+
 void TDriver::SelectPlayer() {
   Player.Clear();
   if (TryFollower()) {
@@ -12,6 +24,8 @@ void TDriver::SelectPlayer() {
     TryPlayer(*named);
   } else if (!PlayerCode.empty()) {
     WriteLogLine("Unknown video player code: " + PlayerCode);
+    if (NamesAFollowablePlayer(PlayerCode))
+      WriteLogLine("(to follow a running player: -p mpris:" + PlayerCode + ")");
   }
   // The fallback always starts again from the top of the table.
   for (const TPlayerControl &control : PlayerControls())

@@ -103,6 +103,18 @@ TEST_F(SelectPlayerTest, UnknownCodesWarnWhateverDebugSays) {
   }
 }
 
+// A player's program name is no control, but a hint says how to follow it.
+TEST_F(SelectPlayerTest, APlayersProgramNameGetsTheFollowHint) {
+  for (const char *code : {"vlc", "mpv", "Celluloid"}) {
+    T.Output.Lines.clear();
+    T.Driver.PlayerCode = code;
+    EXPECT_EQ(Select(true, true), -1);
+    EXPECT_EQ(T.Output.Lines,
+              (Lines{std::string("Unknown video player code: ") + code,
+                     std::string("(to follow a running player: -p mpris:") + code + ")"}));
+  }
+}
+
 TEST_F(SelectPlayerTest, MissingActiveMovieByCodeIsTriedTwice) {
   T.Driver.PlayerCode = "AMovie";
   EXPECT_EQ(Select(false, true), -1);

@@ -95,6 +95,14 @@ public:
       : TFollowPlayer(request.FrameRate > 0 ? request.FrameRate : 25.0, request.Ended, nullptr),
         FLoop(loop) {
     int r = sd_bus_open_user(&FBus);
+    // sd-bus says "No medium found" when no session bus is named at all and
+    // none sits in the runtime folder; the user is better told what is
+    // missing.
+    const char *address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (r < 0 && (!address || !*address)) {
+      Fail("no session bus (DBUS_SESSION_BUS_ADDRESS is not set)");
+      return;
+    }
     if (r < 0) {
       Fail("Cannot reach the session bus to look for an MPRIS player: " +
            std::string(std::strerror(-r)));

@@ -1,6 +1,7 @@
 // Following a fake MPRIS player on a private session bus: values of the wrong
 // type, a refused SetPosition, the player leaving the bus, a flood of Seeked
 // signals, and nothing to follow.
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -172,4 +173,24 @@ TEST_F(MprisPlayerTest, NothingToFollowSaysWhatWasLookedFor) {
   TVideoPlayerRef player = Follow("mpris:nosuch");
   EXPECT_FALSE(player->IsAvailable());
   EXPECT_EQ(static_cast<TFollowPlayer *>(player.Get())->Failure(), MprisLookedFor("nosuch"));
+}
+
+// Without a session bus the user is told what is missing, not sd-bus's
+// "No medium found".
+TEST_F(MprisPlayerTest, NoSessionBusSaysWhatIsMissing) {
+  const char *address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+  const std::string saved = address ? address : "";
+  const char *runtime = std::getenv("XDG_RUNTIME_DIR");
+  const std::string savedRuntime = runtime ? runtime : "";
+  unsetenv("DBUS_SESSION_BUS_ADDRESS");
+  setenv("XDG_RUNTIME_DIR", "/nonexistent-cuestrip-runtime", 1);
+  TVideoPlayerRef player = Follow("mpris");
+  if (address) setenv("DBUS_SESSION_BUS_ADDRESS", saved.c_str(), 1);
+  if (runtime)
+    setenv("XDG_RUNTIME_DIR", savedRuntime.c_str(), 1);
+  else
+    unsetenv("XDG_RUNTIME_DIR");
+  EXPECT_FALSE(player->IsAvailable());
+  EXPECT_EQ(static_cast<TFollowPlayer *>(player.Get())->Failure(),
+            "no session bus (DBUS_SESSION_BUS_ADDRESS is not set)");
 }

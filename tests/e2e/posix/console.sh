@@ -94,10 +94,10 @@ else
   fail "Debug off: S3 never showed"; screen | tail -n 15
 fi
 
-# --- Debug on: the library's lines as marked log lines ------------------------
+# --- Debug on: quiet, the library's lines stay off the screen -------------------
 start "${noisy[@]}" -- script.txt video.mp4
 if wait_for "S3 three" 15; then
-  check_that "Debug on: ALSA's lines marked as the player's" '[ "$(count "^mpv: ALSA lib")" -ge 1 ]'
+  check_that "Debug on: no ALSA lines without -v" '[ "$(count "ALSA lib")" = 0 ]'
   check_that "Debug on: no unmarked library line ($(foreign_lines | head -n 1))" '[ -z "$(foreign_lines)" ]'
   # tmux ignores CSI 8 t: the Debug lines say so, the layout takes 100 columns.
   check_that "resize ignored: the honest Debug line" \
@@ -106,6 +106,17 @@ if wait_for "S3 three" 15; then
   quit_with "Debug on" 0
 else
   fail "Debug on: S3 never showed"; screen | tail -n 15
+fi
+
+# --- Verbose: the library's lines as marked log lines, all of them in the file
+start "${noisy[@]}" -- -v --player-log "$work/player.log" script.txt video.mp4
+if wait_for "S1 one" 15; then
+  check_that "verbose: ALSA's lines marked as the player's" 'wait_for "^mpv: ALSA lib" 5'
+  check_that "verbose: no unmarked library line ($(foreign_lines | head -n 1))" '[ -z "$(foreign_lines)" ]'
+  check_that "player log: ALSA's lines in the file" 'grep -q "^ALSA lib" "$work/player.log"'
+  quit_with "verbose" 0
+else
+  fail "verbose: S1 never showed"; screen | tail -n 15
 fi
 
 # --- mpv's default configuration with no display: keys still work -------------
