@@ -1,6 +1,7 @@
 // Benchmark, not a test: generates a 9,999-entry script (about 600 KB) in the
 // fake file system, loads and drains it, then loads a SubRip file of 9,999
-// cues, and prints the best of several runs.
+// cues, and prints the best of several runs; last, lays out one subtitle of
+// 10 MB without a space.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -8,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "driver/TestDriver.h"
 #include "platform/fake/FakeCodePages.h"
 #include "platform/fake/FakeFiles.h"
 #include "script/UntCaptel.h"
@@ -115,5 +117,19 @@ int main() {
   std::printf("SubRip: %zu bytes, %d cues, UTF-8\n", files.Files["bench.srt"].size(),
               TCaptel::MaxEntries);
   std::printf("SubRip load: %.3f ms, %.3f ms of CPU time (best of 20)\n", srtLoad, srtCpu);
+
+  // One word of 10 MB: cut into some 130,000 lines of the default width.
+  TTestDriver layout;
+  TText word;
+  word.Text.assign(10u << 20, 'w');
+  double wordLayout = 1e9;
+  for (int run = 0; run < 3; ++run) {
+    layout.Output.Lines.clear();
+    const double cpuStart = ThreadCpuMilliseconds();
+    layout.Driver.WriteSubtitle(word);
+    wordLayout = std::min(wordLayout, ThreadCpuMilliseconds() - cpuStart);
+  }
+  std::printf("layout of a 10 MB line without spaces: %.3f ms of CPU time, %zu lines (best of 3)\n",
+              wordLayout, layout.Output.Lines.size());
   return 0;
 }

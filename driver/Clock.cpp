@@ -128,8 +128,10 @@ void TDriver::PresentAt(double position, double moment) {
   // Before the script's start (a delay, or a negative KEEPAHEAD) nothing is
   // due, not even an entry at frame 0.
   if (target < 0) return;
-  while (Script->NextDue(CurrentEntry))
+  while (Script->NextDue(CurrentEntry)) {
+    FollowConsoleWidth();
     WriteSubtitle(CurrentEntry);
+  }
 }
 
 // Sets the one-shot wake for the predicted moment the next entry falls due;

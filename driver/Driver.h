@@ -88,6 +88,8 @@ public:
 
   // Console, player, clock and keys.
   void PrepareConsole();
+  // The line width follows the console's when its size changed.
+  void FollowConsoleWidth();
   void SelectPlayer();
   bool TryPlayer(const TPlayerControl &control);
   bool TryFollower();
@@ -138,6 +140,8 @@ public:
   uintptr_t TimerId = 0;
   TText CurrentEntry;
   THandle ConsoleInput = 0;
+  THandle ConsoleOutput = 0;
+  bool ConsolePrepared = false;
   bool PlayingStarted = false;
   double LastPosition = 0;
   int32_t SpeakerColumn = 0;

@@ -27,16 +27,19 @@ struct TLine {
     Bytes.append(count, ' ');
     Width += count;
   }
-  void Append(std::string_view text, const TTextUnit *first, const TTextUnit *last) {
-    for (const TTextUnit *unit = first; unit != last; ++unit) {
-      const char c = text[unit->Begin];
-      if (unit->Width == 0 && unit->End - unit->Begin == 1 && TextStyle::IsMarker(c)) {
+  // The units from `first` up to `last`, two positions in one text.
+  void Append(std::string_view text, TTextUnitReader first, const TTextUnitReader &last) {
+    const uint32_t begin = first.Offset(), end = last.Offset();
+    for (; first.Offset() < end; first.Advance()) {
+      const TTextUnit &unit = first.Peek();
+      const char c = text[unit.Begin];
+      if (unit.Width == 0 && unit.End - unit.Begin == 1 && TextStyle::IsMarker(c)) {
         Italic = c == TextStyle::ItalicOn || (Italic && c != TextStyle::ItalicOff);
         Bold = c == TextStyle::BoldOn || (Bold && c != TextStyle::BoldOff);
       }
-      Width += static_cast<size_t>(unit->Width);
+      Width += static_cast<size_t>(unit.Width);
     }
-    if (first != last) Bytes.append(text.substr(first->Begin, (last - 1)->End - first->Begin));
+    Bytes.append(text.substr(begin, end - begin));
   }
   // A continuation line: the indentation, then the styles still on.
   void Restart(size_t column) {
@@ -68,8 +71,11 @@ void TDriver::WriteSubtitle(const TText &entry) {
   const size_t colon = text.find(SpeakerSeparator);
   if (colon != std::string::npos) {
     const std::string_view speaker(text.data(), colon + 1);
-    const std::vector<TTextUnit> units = SplitTextUnits(speaker, unicode);
-    line.Append(speaker, units.data(), units.data() + units.size());
+    const TTextUnitReader all(speaker, unicode);
+    TTextUnitReader past = all;
+    while (!past.AtEnd())
+      past.Advance();
+    line.Append(speaker, all, past);
     line.AppendSpaces(1);
     if (SpeakerColumn == 0) SpeakerColumn = SpeakerColumnWidth;
     rest.remove_prefix(colon + 2);
@@ -77,33 +83,49 @@ void TDriver::WriteSubtitle(const TText &entry) {
   const size_t column = static_cast<size_t>(SpeakerColumn);
   if (line.Width < column) line.AppendSpaces(column - line.Width);
 
-  const std::vector<TTextUnit> units = SplitTextUnits(rest, unicode);
-  const TTextUnit *const end = units.data() + units.size();
-  const auto isSpace = [&](const TTextUnit *u) {
-    return u->End - u->Begin == 1 && rest[u->Begin] == ' ';
+  const auto isSpace = [&](const TTextUnitReader &u) {
+    const TTextUnit &unit = u.Peek();
+    return unit.End - unit.Begin == 1 && rest[unit.Begin] == ' ';
   };
-  const TTextUnit *i = units.data(); // the next word's first unit
-  while (i < end) {
-    const TTextUnit *j = i;
-    size_t k = 0; // the word's width
-    for (; j < end && !isSpace(j); ++j)
-      k += static_cast<size_t>(j->Width);
+  // Each word is measured once: a long word split over many lines keeps its
+  // end and takes off the width of each piece written, so the layout stays
+  // linear in the text's length.
+  TTextUnitReader i(rest, unicode); // the next word's first unit
+  TTextUnitReader j = i;            // the unit after the word
+  size_t k = 0;                     // the width from i to j
+  bool measured = false;
+  const auto skipWord = [&] {
+    i = j;
+    if (!i.AtEnd()) i.Advance();
+    measured = false;
+  };
+  while (!i.AtEnd()) {
+    if (!measured) {
+      j = i;
+      k = 0;
+      for (; !j.AtEnd() && !isSpace(j); j.Advance())
+        k += static_cast<size_t>(j.Peek().Width);
+      measured = true;
+    }
     if (line.Width + k <= width) {
       line.Append(rest, i, j);
       if (line.Width < width) line.AppendSpaces(1);
-      i = j < end ? j + 1 : end;
+      skipWord();
     } else if (k + column <= width) {
       emit(line);
       line.Restart(column);
     } else {
       // Split: as much of the word as the line has room for, never cutting
       // a unit. A wide character may not fit the one column left.
-      const TTextUnit *cut = i;
-      for (size_t used = line.Width; cut < j && used + cut->Width <= width; ++cut)
-        used += static_cast<size_t>(cut->Width);
-      if (cut > i) {
+      TTextUnitReader cut = i;
+      size_t taken = 0;
+      for (; cut.Offset() < j.Offset() && line.Width + taken + cut.Peek().Width <= width;
+           cut.Advance())
+        taken += static_cast<size_t>(cut.Peek().Width);
+      if (cut.Offset() > i.Offset()) {
         line.Append(rest, i, cut);
         i = cut;
+        k -= taken;
       } else if (line.Width > column) {
         // No room left to split into: the full line goes out and the word
         // carries on on a continuation line.
@@ -112,13 +134,16 @@ void TDriver::WriteSubtitle(const TText &entry) {
       } else if (line.Width < width) {
         // Even a fresh line cannot hold the wide character: it stands alone
         // and the line runs one column past the width.
-        line.Append(rest, i, i + 1);
-        ++i;
+        TTextUnitReader next = i;
+        next.Advance();
+        k -= static_cast<size_t>(i.Peek().Width);
+        line.Append(rest, i, next);
+        i = next;
       } else {
         // Not even a fresh continuation line has room (the width is not above
         // the speaker column): the word stands whole on this line.
         line.Append(rest, i, j);
-        i = j < end ? j + 1 : end;
+        skipWord();
       }
     }
   }

@@ -1,5 +1,6 @@
 // Console preparation: a fresh console titled with the video's title, shrunk
-// to a six-line strip nearly as wide as the screen, with the cursor hidden.
+// to a six-line strip nearly as wide as the screen, with the cursor hidden;
+// later, the line width following the console's when it is resized.
 #include <string>
 
 #include "driver/Driver.h"
@@ -40,6 +41,7 @@ void TDriver::PrepareConsole() {
     console.AllocConsole();
   }
   THandle output = console.GetStdHandle(StdOutputHandle);
+  ConsoleOutput = output;
   ConsoleInput = console.GetStdHandle(StdInputHandle);
 
   console.SetConsoleTitle(ConsoleTitle());
@@ -73,4 +75,12 @@ void TDriver::PrepareConsole() {
   if (Settings.Debug) WriteLogLine("Code page is " + std::to_string(console.GetOutputCP()));
 
   console.SetCursorInfo(output, 1, false);
+  ConsolePrepared = true;
+}
+
+void TDriver::FollowConsoleWidth() {
+  if (!ConsolePrepared || !Services.Console.SizeChanged(ConsoleOutput)) return;
+  TScreenBufferInfo info;
+  if (Services.Console.GetScreenBufferInfo(ConsoleOutput, info))
+    SetLineWidthFromColumns(Settings, info.Size.X);
 }

@@ -107,3 +107,27 @@ TEST_F(PrepareConsoleTest, WidthStaysPositiveWhenNothingCanBeRead) {
   T.Driver.PrepareConsole();
   EXPECT_EQ(T.Driver.Settings.LineWidth, 79);
 }
+
+// A resized console: the subtitles after the change are laid out at its new
+// width, asked only when the console says its size changed; none is asked
+// before the console is prepared (the screenplay).
+TEST_F(PrepareConsoleTest, LaterSubtitlesFollowAResizedConsole) {
+  T.Driver.FollowConsoleWidth();
+  EXPECT_TRUE(T.Console.Calls.empty());
+  T.Driver.PrepareConsole();
+  ASSERT_EQ(T.Driver.Settings.LineWidth, 126);
+  const size_t prepared = T.Console.Calls.size();
+  T.Console.BufferInfo.Size.X = 61;
+  T.Driver.FollowConsoleWidth();
+  EXPECT_EQ(T.Driver.Settings.LineWidth, 126) << "no change reported, none asked";
+  EXPECT_EQ(T.Console.Calls.size(), prepared);
+
+  for (const int16_t columns : {61, 141, 0}) {
+    T.Console.BufferInfo.Size.X = columns;
+    T.Console.SizeChangedResult = true;
+    T.Driver.FollowConsoleWidth();
+    EXPECT_EQ(T.Console.Calls.back(), "GetScreenBufferInfo(11)");
+    // A width that cannot be used keeps the last one.
+    EXPECT_EQ(T.Driver.Settings.LineWidth, columns > 1 ? columns - 1 : 140);
+  }
+}

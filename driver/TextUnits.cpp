@@ -14,38 +14,44 @@ int DisplayWidth(char32_t code) { return IsControlCharacter(code) ? 1 : CharWidt
 
 } // namespace
 
-std::vector<TTextUnit> SplitTextUnits(std::string_view text, bool unicode) {
-  std::vector<TTextUnit> units;
-  units.reserve(text.size());
-  if (!unicode) {
-    for (uint32_t i = 0; i < text.size(); ++i)
-      units.push_back({i, i + 1, 1});
-    return units;
+TTextUnitReader::TTextUnitReader(std::string_view text, bool unicode)
+    : FText(text), FUnicode(unicode) {
+  DecodePending();
+  Advance();
+}
+
+void TTextUnitReader::DecodePending() {
+  FHasPending = FAt < FText.size();
+  if (!FHasPending) return;
+  const uint32_t begin = static_cast<uint32_t>(FAt);
+  if (!FUnicode) {
+    FPending = {begin, begin + 1, 1};
+    FPendingStarts = true;
+    ++FAt;
+    return;
   }
-  int32_t state = 0;
-  char32_t previous = 0;
-  bool afterMarker = true; // nothing before the first character to join
-  for (size_t at = 0; at < text.size();) {
-    size_t length;
-    const char32_t code = DecodeUtf8(text, at, length);
-    const bool marker = length == 1 && TextStyle::IsMarker(text[at]);
-    bool breaks = true;
-    if (!marker) {
-      if (at > 0) breaks = GraphemeBreak(previous, code, state);
-      previous = code;
-    }
-    const int width = marker ? 0 : DisplayWidth(code);
-    const uint32_t begin = static_cast<uint32_t>(at), end = static_cast<uint32_t>(at + length);
-    // Markers stand alone; a character joins the unit before it when no
-    // cluster boundary lies between them.
-    if (marker || afterMarker || breaks) {
-      units.push_back({begin, end, width});
-    } else {
-      units.back().End = end;
-      units.back().Width = std::max(units.back().Width, width);
-    }
-    afterMarker = marker;
-    at += length;
+  size_t length;
+  const char32_t code = DecodeUtf8(FText, FAt, length);
+  const bool marker = length == 1 && TextStyle::IsMarker(FText[FAt]);
+  bool breaks = true;
+  if (!marker) {
+    if (FAt > 0) breaks = GraphemeBreak(FPrevious, code, FState);
+    FPrevious = code;
   }
-  return units;
+  FPending = {begin, static_cast<uint32_t>(FAt + length), marker ? 0 : DisplayWidth(code)};
+  // Markers stand alone; a character joins the unit before it when no
+  // cluster boundary lies between them.
+  FPendingStarts = marker || FAfterMarker || breaks;
+  FAfterMarker = marker;
+  FAt += length;
+}
+
+void TTextUnitReader::Advance() {
+  FHasNext = FHasPending;
+  if (!FHasNext) return;
+  FNext = FPending;
+  for (DecodePending(); FHasPending && !FPendingStarts; DecodePending()) {
+    FNext.End = FPending.End;
+    FNext.Width = std::max(FNext.Width, FPending.Width);
+  }
 }

@@ -48,6 +48,10 @@ public:
   virtual THandle GetStdHandle(TStdHandle which) = 0;
   virtual bool SetConsoleTitle(const std::string &title) = 0;
   virtual bool GetScreenBufferInfo(THandle output, TScreenBufferInfo &info) = 0;
+  // True when the console's width may differ from what GetScreenBufferInfo
+  // last gave for `output` (the window was resized since); asking again then
+  // tells the width. Cheap enough to ask before every subtitle.
+  virtual bool SizeChanged(THandle output) = 0;
   // Columns and rows; 0 by 0 when it cannot be found.
   virtual TCoord GetLargestWindowSize(THandle output) = 0;
   virtual bool SetScreenBufferSize(THandle output, TCoord size) = 0;

@@ -12,7 +12,9 @@ public:
   // relative name is taken relative to the current directory.
   virtual bool FileExists(const std::string &name) = 0;
   // The file's bytes; raises EInOutError with the system error number when the
-  // file cannot be opened, read or closed.
+  // file cannot be opened, read or closed. Only a plain file is read: a
+  // device or a pipe is refused by name without waiting on it, and so is a
+  // file larger than MaxScriptFileBytes (platform/FileRefusals.h).
   virtual std::string ReadAll(const std::string &name) = 0;
   // At most the first `limit` bytes of a regular file; empty when it cannot
   // be read or is not a regular file (a pipe, a device), which it leaves unread.

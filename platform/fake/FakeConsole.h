@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/Console.h"
@@ -18,6 +19,8 @@ public:
   THandle GetStdHandle(TStdHandle which) override;
   bool SetConsoleTitle(const std::string &title) override;
   bool GetScreenBufferInfo(THandle output, TScreenBufferInfo &info) override;
+  // SizeChangedResult, once: it is cleared when asked (not a recorded call).
+  bool SizeChanged(THandle) override { return std::exchange(SizeChangedResult, false); }
   TCoord GetLargestWindowSize(THandle output) override;
   bool SetScreenBufferSize(THandle output, TCoord size) override;
   bool SetWindowInfo(THandle output, bool absolute, const TSmallRect &window) override;
@@ -41,6 +44,7 @@ public:
   bool AllocResult = true;
   bool TitleResult = true;
   bool BufferInfoResult = true;
+  bool SizeChangedResult = false;
   TScreenBufferInfo BufferInfo = DefaultBufferInfo();
   TCoord LargestWindow{132, 50};
   // Results of successive SetScreenBufferSize calls; true once these run out.

@@ -2,6 +2,7 @@
 #include "platform/fake/FakeFiles.h"
 
 #include "platform/Errors.h"
+#include "platform/FileRefusals.h"
 
 bool TFakeFiles::FileExists(const std::string &name) {
   return Files.count(name) != 0 && Directories.count(name) == 0;
@@ -30,5 +31,6 @@ std::string TFakeFiles::ReadAll(const std::string &name) {
   if (Directories.count(name)) Raise(EInOutError(5));
   auto file = Files.find(name);
   if (file == Files.end()) Raise(EInOutError(2));
+  if (file->second.size() > MaxScriptFileBytes) Raise(TooLargeError(name));
   return file->second;
 }

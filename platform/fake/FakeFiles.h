@@ -13,7 +13,8 @@ public:
   void Add(const std::string &name, const std::string &bytes) { Files[name] = bytes; }
   bool FileExists(const std::string &name) override;
   // Raises EInOutError: the injected error number for the name, 5 for a
-  // directory, 2 for a name that is not there.
+  // directory, 2 for a name that is not there, the too-large error for a
+  // file past MaxScriptFileBytes.
   std::string ReadAll(const std::string &name) override;
   std::string ReadHead(const std::string &name, size_t limit) override;
   // The names of the files whose path is the directory, a "/", then the name

@@ -1,6 +1,7 @@
 // The POSIX console: the terminal the program was started in, driven by
 // xterm control sequences written straight to it, with raw key input.
 #include <cerrno>
+#include <csignal>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -31,6 +32,25 @@ std::string TitleForTerminal(const std::string &title, uint32_t codePage) {
     clean += static_cast<char>(c);
   }
   return clean;
+}
+
+// Set by SIGWINCH: the terminal's window changed size.
+volatile sig_atomic_t WindowChanged = 0;
+
+void OnWindowChange(int) { WindowChanged = 1; }
+
+// Installs the SIGWINCH handler, once; a handler set by someone else stays.
+void FollowWindowChanges() {
+  static bool installed = false;
+  if (installed) return;
+  installed = true;
+  struct sigaction previous {};
+  if (sigaction(SIGWINCH, nullptr, &previous) != 0 || previous.sa_handler != SIG_DFL) return;
+  struct sigaction action {};
+  action.sa_handler = OnWindowChange;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = SA_RESTART;
+  sigaction(SIGWINCH, &action, nullptr);
 }
 
 bool SameSize(TCoord a, TCoord b) { return a.X == b.X && a.Y == b.Y; }
@@ -79,12 +99,21 @@ bool TPosixConsole::SetConsoleTitle(const std::string &title) {
 }
 
 bool TPosixConsole::GetScreenBufferInfo(THandle, TScreenBufferInfo &info) {
+  FollowWindowChanges();
+  // A change from here on is one this answer does not hold yet.
+  WindowChanged = 0;
   TCoord size;
   if (!ReadWindowSize(size)) return false;
   info = TScreenBufferInfo{};
   info.Size = size;
   info.Window = {0, 0, static_cast<int16_t>(size.X - 1), static_cast<int16_t>(size.Y - 1)};
   info.MaximumWindowSize = size;
+  return true;
+}
+
+bool TPosixConsole::SizeChanged(THandle) {
+  if (!WindowChanged) return false;
+  WindowChanged = 0;
   return true;
 }
 

@@ -359,3 +359,25 @@ TEST_F(PtyConsole, SuspendGivesTheTerminalBackUntilContinued) {
   std::string resumed = Written(200);
   EXPECT_EQ(resumed.find("\x1b[?25l"), 0u) << "cursor not hidden again";
 }
+
+// SIGWINCH says the size changed, once; the size read then is the new one.
+TEST_F(PtyConsole, WindowChangeIsReportedOnceAndTheNewSizeRead) {
+  TPosixConsole console(Slave, Slave, CodePages);
+  TScreenBufferInfo info;
+  ASSERT_TRUE(console.GetScreenBufferInfo(Slave, info));
+  EXPECT_FALSE(console.SizeChanged(Slave));
+  winsize size{};
+  size.ws_row = 24;
+  size.ws_col = 60;
+  ASSERT_EQ(ioctl(Master, TIOCSWINSZ, &size), 0);
+  // The terminal signals its foreground group, which this test is not.
+  raise(SIGWINCH);
+  EXPECT_TRUE(console.SizeChanged(Slave));
+  EXPECT_FALSE(console.SizeChanged(Slave)) << "once per change";
+  ASSERT_TRUE(console.GetScreenBufferInfo(Slave, info));
+  EXPECT_EQ(info.Size.X, 60);
+  // A change the answer already holds is not reported again.
+  raise(SIGWINCH);
+  ASSERT_TRUE(console.GetScreenBufferInfo(Slave, info));
+  EXPECT_FALSE(console.SizeChanged(Slave));
+}

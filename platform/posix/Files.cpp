@@ -1,14 +1,16 @@
-// The real file system on POSIX: the file-exists test and whole-file reads,
-// with errno mapped onto the system's I/O error numbers.
+// The real file system on POSIX: the file-exists test and whole-file reads of
+// regular files only, with errno mapped onto the system's I/O error numbers.
 #include "platform/Files.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/Errors.h"
+#include "platform/FileRefusals.h"
 #include "platform/posix/InOutErrors.h"
 
 namespace {
@@ -23,16 +25,24 @@ public:
   }
 
   std::string ReadAll(const std::string &name) override {
+    // The kind is asked before the open: a FIFO's open waits for a writer,
+    // and a device's may act on the device.
+    struct stat info;
+    if (stat(name.c_str(), &info) == 0) RefuseNonFile(name, info);
     int fd;
     do
-      fd = open(name.c_str(), O_RDONLY | O_CLOEXEC);
+      fd = open(name.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     while (fd < 0 && errno == EINTR);
     if (fd < 0) RaiseErrno(errno);
 
     std::string bytes;
-    int error = ReadFrom(fd, bytes);
-    if (close(fd) != 0 && error == 0 && errno != EINTR) error = errno;
-    if (error != 0) RaiseErrno(error);
+    try {
+      ReadFrom(fd, name, bytes);
+    } catch (...) {
+      close(fd);
+      throw;
+    }
+    if (close(fd) != 0 && errno != EINTR) RaiseErrno(errno);
     return bytes;
   }
 
@@ -72,24 +82,42 @@ public:
   }
 
 private:
-  // Reads the whole file into `bytes`; the errno of a failure, or 0.
-  static int ReadFrom(int fd, std::string &bytes) {
+  // Raises the error for what is not a regular file: a directory is refused
+  // the way a Windows open of a directory refuses it, anything else by name.
+  static void RefuseNonFile(const std::string &name, const struct stat &info) {
+    if (S_ISREG(info.st_mode)) return;
+    if (S_ISDIR(info.st_mode)) RaiseErrno(EACCES);
+    Raise(NotAFileError(name, S_ISCHR(info.st_mode)    ? "a character device"
+                              : S_ISBLK(info.st_mode)  ? "a block device"
+                              : S_ISFIFO(info.st_mode) ? "a FIFO"
+                              : S_ISSOCK(info.st_mode) ? "a socket"
+                                                       : "a special file"));
+  }
+
+  // Reads the whole file into `bytes`, raising for a failure.
+  static void ReadFrom(int fd, const std::string &name, std::string &bytes) {
     struct stat info;
-    if (fstat(fd, &info) != 0) return errno;
-    // A directory opens for reading but is no script: the same refusal as a
-    // Windows open of a directory gives.
-    if (S_ISDIR(info.st_mode)) return EACCES;
-    if (S_ISREG(info.st_mode) && info.st_size > 0) bytes.reserve(static_cast<size_t>(info.st_size));
+    if (fstat(fd, &info) != 0) RaiseErrno(errno);
+    // Asked again of what was opened: the name may have been replaced since.
+    RefuseNonFile(name, info);
+    if (static_cast<uint64_t>(info.st_size) > MaxScriptFileBytes) Raise(TooLargeError(name));
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags & ~O_NONBLOCK) != 0) RaiseErrno(errno);
+    bytes.reserve(static_cast<size_t>(info.st_size));
 
     char chunk[65536];
     for (;;) {
       ssize_t got = read(fd, chunk, sizeof chunk);
-      if (got > 0)
+      if (got > 0) {
+        // A file that grows while it is read stops at the same limit.
+        if (bytes.size() + static_cast<size_t>(got) > MaxScriptFileBytes)
+          Raise(TooLargeError(name));
         bytes.append(chunk, static_cast<size_t>(got));
-      else if (got == 0)
-        return 0;
-      else if (errno != EINTR)
-        return errno;
+      } else if (got == 0) {
+        return;
+      } else if (errno != EINTR) {
+        RaiseErrno(errno);
+      }
     }
   }
 };

@@ -1,10 +1,14 @@
 // The POSIX file system beyond what every file system does: errno mapped
-// onto the system's I/O error numbers, and relative names.
+// onto the system's I/O error numbers, relative names, and the refusal of
+// what is no plain file or too large a one.
 #include "platform/Files.h"
 
 #include <fcntl.h>
 #include <sys/resource.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -14,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/Errors.h"
+#include "platform/FileRefusals.h"
 
 namespace {
 
@@ -40,6 +45,35 @@ protected:
     } catch (const EInOutError &e) {
       return e.ErrorCode;
     }
+  }
+
+  // ReadError's "number message" for `path`, read in a child process that
+  // is ended after five seconds ("waited on"), so no read can hang the test.
+  static std::string ReadErrorWithin5Seconds(const std::string &path) {
+    int ends[2];
+    if (pipe(ends) != 0) return "no pipe";
+    const pid_t child = fork();
+    if (child == 0) {
+      close(ends[0]);
+      alarm(5);
+      std::string result = "read";
+      try {
+        PlatformFiles().ReadAll(path);
+      } catch (const EInOutError &e) {
+        result = std::to_string(e.ErrorCode) + " " + e.Message;
+      }
+      ssize_t written = write(ends[1], result.data(), result.size());
+      _exit(written == static_cast<ssize_t>(result.size()) ? 0 : 1);
+    }
+    close(ends[1]);
+    std::string result;
+    char chunk[256];
+    for (ssize_t got; (got = read(ends[0], chunk, sizeof chunk)) > 0;)
+      result.append(chunk, static_cast<size_t>(got));
+    close(ends[0]);
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status) ? "waited on" : result;
   }
 
   std::string Dir;
@@ -104,6 +138,47 @@ TEST_F(PosixFiles, HeadOfAPipeIsLeftUnread) {
   EXPECT_EQ(read(ends[0], got, 3), 3);
   EXPECT_STREQ(got, "abc");
   close(ends[0]);
+}
+
+// What is no plain file is refused by name and at once: a FIFO without a
+// writer made the open wait for ever, /dev/zero filled memory without end.
+TEST_F(PosixFiles, NonFilesAreRefusedByNameWithoutWaiting) {
+  const std::string fifo = Dir + "/fifo";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  const std::string socketPath = Dir + "/socket";
+  const int listener = socket(AF_UNIX, SOCK_STREAM, 0);
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  socketPath.copy(address.sun_path, sizeof address.sun_path - 1);
+  ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
+
+  const struct {
+    std::string Path;
+    std::string Expected;
+  } cases[] = {
+      {fifo, "5 " + fifo + " is a FIFO, not a file"},
+      {"/dev/zero", "5 /dev/zero is a character device, not a file"},
+      {socketPath, "5 " + socketPath + " is a socket, not a file"},
+      {Dir, "5 File access denied"},
+  };
+  for (const auto &c : cases)
+    EXPECT_EQ(ReadErrorWithin5Seconds(c.Path), c.Expected);
+  close(listener);
+}
+
+// The size limit, on sparse files that take no disk: the limit itself is
+// read, one byte more is refused before anything is read.
+TEST_F(PosixFiles, FilesPastTheSizeLimitAreRefused) {
+  const std::string limit = Write("limit", ""), over = Write("over", "");
+  ASSERT_EQ(truncate(limit.c_str(), static_cast<off_t>(MaxScriptFileBytes)), 0);
+  ASSERT_EQ(truncate(over.c_str(), static_cast<off_t>(MaxScriptFileBytes + 1)), 0);
+  EXPECT_EQ(PlatformFiles().ReadAll(limit).size(), MaxScriptFileBytes);
+  try {
+    PlatformFiles().ReadAll(over);
+    ADD_FAILURE() << "read";
+  } catch (const EInOutError &e) {
+    EXPECT_EQ(e.Message, over + " is larger than 64 MB: not a subtitle file");
+  }
 }
 
 } // namespace

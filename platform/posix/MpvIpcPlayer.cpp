@@ -84,6 +84,12 @@ private:
   bool AwaitAnswer() {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(AnswerWaitMs);
     while (!FSession.Answered()) {
+      // The opening lines may already have found the socket closed (EPIPE):
+      // a peer that accepts and closes at once is not one that is silent.
+      if (FSocket < 0) {
+        Fail("mpv at " + FPath + " closed the connection");
+        break;
+      }
       auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
                       deadline - std::chrono::steady_clock::now())
                       .count();

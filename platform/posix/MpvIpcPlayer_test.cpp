@@ -1,8 +1,9 @@
 // Following mpv over a real Unix socket served by a fake mpv: lines split
 // anyhow, a 10 MB line and broken JSON on the way, the keys' commands, the
-// end when mpv goes, and a socket that never answers.
+// end when mpv goes, a socket that never answers and one that closes at once.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <thread>
@@ -108,4 +109,23 @@ TEST(MpvIpcPlayer, ASocketThatNeverAnswersIsAClearFailure) {
   EXPECT_EQ(static_cast<TFollowPlayer *>(player.Get())->Failure(),
             "mpv at " + silent.Path + " does not answer");
   player.Clear(); // closes the socket, so the fake's read ends
+}
+
+// A peer that accepts and closes at once is reported as closed, quickly,
+// whether the opening lines still went out or already met the closed socket
+// (which once waited out the answer time and said "does not answer"; in one
+// process the close seldom wins that race, tests/e2e/posix/ipc-closed.sh
+// catches it every time).
+TEST(MpvIpcPlayer, ASocketClosedAtOnceIsReportedClosedEveryTime) {
+  for (int round = 0; round < 20; ++round) {
+    SCOPED_TRACE(round);
+    TFakeMpv closing;
+    closing.Serve([](int) {});
+    const auto start = std::chrono::steady_clock::now();
+    TVideoPlayerRef player(CreateMpvIpcFollower({closing.Path, "", 25, nullptr}, nullptr));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_FALSE(player->IsAvailable());
+    EXPECT_EQ(static_cast<TFollowPlayer *>(player.Get())->Failure(),
+              "mpv at " + closing.Path + " closed the connection");
+  }
 }

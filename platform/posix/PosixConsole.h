@@ -30,6 +30,9 @@ public:
   THandle GetStdHandle(TStdHandle which) override;
   bool SetConsoleTitle(const std::string &title) override;
   bool GetScreenBufferInfo(THandle output, TScreenBufferInfo &info) override;
+  // True once after each SIGWINCH, which the console follows from the first
+  // size it gives.
+  bool SizeChanged(THandle output) override;
   TCoord GetLargestWindowSize(THandle output) override;
   bool SetScreenBufferSize(THandle output, TCoord size) override;
   bool SetWindowInfo(THandle output, bool absolute, const TSmallRect &window) override;

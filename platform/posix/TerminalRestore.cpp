@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP};
+constexpr int EndingSignals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 
 struct TUndoRecord {
   volatile sig_atomic_t Active = 0;
@@ -68,9 +68,28 @@ void OnExit() {
   ApplyUndo();
 }
 
+// While held, a terminal change made from outside the foreground (the shell
+// took the terminal back at a stop) is made at once: SIGTTOU would stop the
+// program inside its handler, where nothing continues it.
+class TTerminalSignalsHeld {
+public:
+  TTerminalSignalsHeld() {
+    sigset_t held;
+    sigemptyset(&held);
+    sigaddset(&held, SIGTTOU);
+    sigaddset(&held, SIGTTIN);
+    pthread_sigmask(SIG_BLOCK, &held, &FPrevious);
+  }
+  ~TTerminalSignalsHeld() { pthread_sigmask(SIG_SETMASK, &FPrevious, nullptr); }
+
+private:
+  sigset_t FPrevious;
+};
+
 // Restores, then dies by the same signal so the parent sees how it ended.
 void OnEndingSignal(int signal) {
   int savedErrno = errno;
+  TTerminalSignalsHeld held;
   OnExit();
   std::signal(signal, SIG_DFL);
   raise(signal);
@@ -83,6 +102,7 @@ void OnEndingSignal(int signal) {
 // could continue the program (an orphaned process group).
 void OnSuspend(int signal) {
   int savedErrno = errno;
+  TTerminalSignalsHeld held;
   if (Undo.Active) {
     if (Undo.OutputFd >= 0) WriteAllSignalSafe(Undo.OutputFd, Undo.Suspend, Undo.SuspendLength);
     if (Undo.InputModeChanged) tcsetattr(Undo.InputFd, TCSANOW, &Undo.SavedInputMode);
@@ -96,8 +116,8 @@ void OnSuspend(int signal) {
   sigemptyset(&stop);
   sigaddset(&stop, signal);
   raise(signal);
-  sigprocmask(SIG_UNBLOCK, &stop, nullptr); // stops here until continued
-  sigprocmask(SIG_BLOCK, &stop, nullptr);
+  pthread_sigmask(SIG_UNBLOCK, &stop, nullptr); // stops here until continued
+  pthread_sigmask(SIG_BLOCK, &stop, nullptr);
   sigaction(signal, &ours, nullptr);
   if (Undo.Active) {
     if (Undo.InputModeChanged) tcsetattr(Undo.InputFd, TCSANOW, &Undo.AppliedInputMode);

@@ -1,6 +1,6 @@
 // Puts the terminal back as the program found it on every way out: normal
-// end, an uncaught failure, exit() and the signals SIGINT, SIGTERM, SIGHUP;
-// also while the program is suspended (Ctrl+Z).
+// end, an uncaught failure, exit() and the signals SIGINT, SIGTERM, SIGHUP,
+// SIGQUIT; also while the program is suspended (Ctrl+Z).
 #pragma once
 
 #include <string>

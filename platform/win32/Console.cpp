@@ -44,7 +44,16 @@ public:
     info.CursorPosition = {raw.dwCursorPosition.X, raw.dwCursorPosition.Y};
     info.Window = {raw.srWindow.Left, raw.srWindow.Top, raw.srWindow.Right, raw.srWindow.Bottom};
     info.MaximumWindowSize = {raw.dwMaximumWindowSize.X, raw.dwMaximumWindowSize.Y};
+    FReportedWidth = raw.dwSize.X;
     return true;
+  }
+
+  // The buffer's width, which the layout follows, against the one last
+  // reported: only a real change of width asks the driver to read it again.
+  bool SizeChanged(THandle output) override {
+    CONSOLE_SCREEN_BUFFER_INFO raw{};
+    return ::GetConsoleScreenBufferInfo(AsHandle(output), &raw) && FReportedWidth >= 0 &&
+           raw.dwSize.X != FReportedWidth;
   }
 
   TCoord GetLargestWindowSize(THandle output) override {
@@ -79,6 +88,8 @@ public:
   }
 
 private:
+  int FReportedWidth = -1; // the width GetScreenBufferInfo last gave, -1: none
+
   // One record through PeekConsoleInputA or ReadConsoleInputA. A failed call
   // reports a count of 0, so a caller that looks only at the count sees an
   // empty queue rather than whatever the count held before.

@@ -1,10 +1,14 @@
 // The real file system on Windows: the file-exists test and whole-file reads
-// through CreateFileA and ReadFile, failing with the system error number.
+// of disk files only through CreateFileA and ReadFile, failing with the
+// system error number.
 #include "platform/Files.h"
+
+#include <cstdint>
 
 #include "platform/win32/WindowsApi.h"
 
 #include "platform/Errors.h"
+#include "platform/FileRefusals.h"
 
 namespace {
 
@@ -21,9 +25,13 @@ public:
     if (file == INVALID_HANDLE_VALUE) Raise(EInOutError(static_cast<int>(GetLastError())));
 
     std::string bytes;
-    DWORD error = ReadFrom(file, bytes);
-    if (!CloseHandle(file) && error == 0) error = GetLastError();
-    if (error != 0) Raise(EInOutError(static_cast<int>(error)));
+    try {
+      ReadFrom(file, name, bytes);
+    } catch (...) {
+      CloseHandle(file);
+      throw;
+    }
+    if (!CloseHandle(file)) Raise(EInOutError(static_cast<int>(GetLastError())));
     return bytes;
   }
 
@@ -64,19 +72,32 @@ public:
   }
 
 private:
-  // Reads the whole file into `bytes`; the system error of a failure, or 0.
-  static DWORD ReadFrom(HANDLE file, std::string &bytes) {
+  // Reads the whole file into `bytes`, raising for a failure. Only a disk
+  // file is read: a console or a device (NUL, CON) and a pipe are refused by
+  // name, as the POSIX reader refuses them, before anything is read.
+  static void ReadFrom(HANDLE file, const std::string &name, std::string &bytes) {
+    switch (GetFileType(file)) {
+    case FILE_TYPE_DISK: break;
+    case FILE_TYPE_CHAR: Raise(NotAFileError(name, "a character device"));
+    case FILE_TYPE_PIPE: Raise(NotAFileError(name, "a pipe"));
+    default: Raise(NotAFileError(name, "a special file"));
+    }
     LARGE_INTEGER size;
-    if (GetFileSizeEx(file, &size) && size.QuadPart > 0)
-      bytes.reserve(static_cast<size_t>(size.QuadPart));
+    if (GetFileSizeEx(file, &size)) {
+      if (static_cast<uint64_t>(size.QuadPart) > MaxScriptFileBytes) Raise(TooLargeError(name));
+      if (size.QuadPart > 0) bytes.reserve(static_cast<size_t>(size.QuadPart));
+    }
     char chunk[65536];
     for (;;) {
       DWORD got = 0;
       if (!ReadFile(file, chunk, sizeof chunk, &got, nullptr)) {
-        DWORD error = GetLastError();
-        return error == ERROR_HANDLE_EOF ? 0 : error;
+        const DWORD error = GetLastError();
+        if (error == ERROR_HANDLE_EOF) return;
+        Raise(EInOutError(static_cast<int>(error)));
       }
-      if (got == 0) return 0;
+      if (got == 0) return;
+      // A file that grows while it is read stops at the same limit.
+      if (bytes.size() + got > MaxScriptFileBytes) Raise(TooLargeError(name));
       bytes.append(chunk, got);
     }
   }
