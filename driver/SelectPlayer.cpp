@@ -7,6 +7,7 @@
 
 void TDriver::SelectPlayer() {
   Player.Clear();
+  Following = false;
   if (TryFollower()) {
   } else if (const TPlayerControl *named = FindPlayerControl(PlayerCode)) {
     TryPlayer(*named);
@@ -58,5 +59,6 @@ bool TDriver::TryFollower() {
   }
   // Keys seek by the video's own seconds when the script names no rate.
   if (!Script->FrameRateGiven) Script->FrameRate = follower->FrameRate();
+  Following = true;
   return true;
 }
