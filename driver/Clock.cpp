@@ -114,6 +114,8 @@ double TDriver::PositionStep(double rate) {
 void TDriver::PresentAt(double position, double moment) {
   const double scriptPosition = Timing.ToScript(position, Script->FrameRate);
   const int64_t target = Script->TargetOf(scriptPosition, 0);
+  const bool firstReading = std::isnan(LastReading);
+  const bool joins = JoinsAt(position, moment);
   // A shift made later never takes the cursor back by itself, only the
   // player's position moving back does: nothing is shown again without a
   // seek. With no shift, a position that did not move back never gives a
@@ -127,7 +129,12 @@ void TDriver::PresentAt(double position, double moment) {
   Predictor.Update(position, moment);
   // Before the script's start (a delay, or a negative KEEPAHEAD) nothing is
   // due, not even an entry at frame 0.
+  if (joins) WriteJoinLine(position, firstReading);
   if (target < 0) return;
+  if (joins) {
+    FollowConsoleWidth();
+    return PresentInEffect();
+  }
   while (Script->NextDue(CurrentEntry)) {
     FollowConsoleWidth();
     WriteSubtitle(CurrentEntry);

@@ -62,6 +62,7 @@ struct TServices {
 class TDriver {
 public:
   static constexpr uint32_t TimerPeriodMs = 180;
+  static constexpr double JumpSeconds = 5;
 
   explicit TDriver(TServices services);
   ~TDriver();
@@ -106,6 +107,15 @@ public:
   // The wake between ticks at the moment the next entry falls due, and the
   // viewer's sync controls.
   void PresentAt(double position, double moment);
+  // A followed player's first reading, or one more than JumpSeconds ahead of
+  // where it was playing to: the viewer joins the video there, and only the
+  // subtitles in effect are written, not all those passed. Says so with
+  // Debug on.
+  bool JoinsAt(double position, double moment) const;
+  void WriteJoinLine(double position, bool first);
+  void PresentInEffect();
+  // "m:ss" under an hour, "h:mm:ss" from an hour; whole seconds.
+  static std::string VideoTimeLabel(double seconds);
   void PlanWake();
   void Wake(bool planned);
   void WakeSoon();
@@ -137,6 +147,8 @@ public:
   std::string PlayerCode;
   std::unique_ptr<TCaptel> Script;
   TVideoPlayerRef Player;
+  // True when Player follows a player running outside the program.
+  bool Following = false;
   uintptr_t TimerId = 0;
   TText CurrentEntry;
   THandle ConsoleInput = 0;

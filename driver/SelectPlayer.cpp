@@ -19,6 +19,7 @@ bool NamesAFollowablePlayer(const std::string &code) {
 
 void TDriver::SelectPlayer() {
   Player.Clear();
+  Following = false;
   if (TryFollower()) {
   } else if (const TPlayerControl *named = FindPlayerControl(PlayerCode)) {
     TryPlayer(*named);
@@ -72,5 +73,6 @@ bool TDriver::TryFollower() {
   }
   // Keys seek by the video's own seconds when the script names no rate.
   if (!Script->FrameRateGiven) Script->FrameRate = follower->FrameRate();
+  Following = true;
   return true;
 }

@@ -367,9 +367,9 @@ void FinishCueLines(std::vector<TCueLine> &lines, size_t first) {
   lines.resize(kept);
 }
 
-void TCueList::EndCue(uint32_t start, size_t firstLine) {
+void TCueList::EndCue(uint32_t start, uint32_t end, size_t firstLine) {
   FinishCueLines(Lines, firstLine);
   if (Lines.size() > firstLine)
-    Cues.push_back(
-        {start, static_cast<uint32_t>(firstLine), static_cast<uint32_t>(Lines.size() - firstLine)});
+    Cues.push_back({start, end, static_cast<uint32_t>(firstLine),
+                    static_cast<uint32_t>(Lines.size() - firstLine)});
 }

@@ -47,14 +47,13 @@ bool ReadClockTime(std::string_view text, uint32_t &milliseconds) {
   return true;
 }
 
-bool ReadTimingLine(std::string_view line, uint32_t &start) {
+bool ReadTimingLine(std::string_view line, uint32_t &start, uint32_t &end) {
   const size_t arrow = line.find("-->");
   if (arrow == std::string_view::npos) return false;
   std::string_view after = Trim(line.substr(arrow + 3));
   size_t endOfEnd = 0;
   while (endOfEnd < after.size() && static_cast<unsigned char>(after[endOfEnd]) > 0x20)
     ++endOfEnd;
-  uint32_t end = 0;
   return ReadClockTime(Trim(line.substr(0, arrow)), start) &&
          ReadClockTime(after.substr(0, endOfEnd), end);
 }

@@ -13,6 +13,6 @@ constexpr uint32_t MaxCueHours = 99;
 // dropped). Minutes and seconds below 60 (minutes without hours up to 5999).
 bool ReadClockTime(std::string_view text, uint32_t &milliseconds);
 
-// The start of a timing line "start --> end" with anything after the end
+// The times of a timing line "start --> end" with anything after the end
 // time (cue settings, coordinates). False unless both times read.
-bool ReadTimingLine(std::string_view line, uint32_t &start);
+bool ReadTimingLine(std::string_view line, uint32_t &start, uint32_t &end);

@@ -15,6 +15,7 @@ struct TCueLine {
 // lines keeps reading free of allocations per cue.
 struct TCue {
   uint32_t Start = 0; // milliseconds, or frames for frame-numbered formats
+  uint32_t End = 0;   // in the same units; 0 when the file gives none
   uint32_t FirstLine = 0;
   uint32_t LineCount = 0;
 };
@@ -29,8 +30,8 @@ struct TCueList {
   bool InFrames = false; // starts count video frames, not milliseconds
   double FrameRate = 0;  // frames per second the file declares, 0 if none
 
-  // Ends a cue whose lines, as read, are Lines[firstLine] to the last one:
-  // they are finished (see FinishCueLines), and the cue is kept when any
-  // line is left.
-  void EndCue(uint32_t start, size_t firstLine);
+  // Ends a cue from `start` to `end` whose lines, as read, are
+  // Lines[firstLine] to the last one: they are finished (see
+  // FinishCueLines), and the cue is kept when any line is left.
+  void EndCue(uint32_t start, uint32_t end, size_t firstLine);
 };

@@ -67,6 +67,7 @@ void ReadMicroDvd(std::string_view text, TCueList &cues) {
     const size_t first = cues.Lines.size();
     for (std::string &part : ReadMicroDvdText(line))
       cues.Lines.push_back({std::string(), std::move(part)});
-    cues.EndCue(start, first);
+    // "{}" names no end: the cue then has none.
+    cues.EndCue(start, end, first);
   }
 }

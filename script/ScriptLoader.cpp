@@ -35,6 +35,7 @@ void TCaptel::CloseTable() {
   Texts[Count].Frame = EndMarkerFrame;
   Texts[Count].Text.clear();
   Texts[Count].Next = 0;
+  Texts[Count].End = 0;
   Texts[Count - 1].Next = Count;
 
   if (FDroppedEntries > 0 && LogProc)
@@ -116,6 +117,7 @@ void TCaptel::ReadTextBlock(TLineReader &reader, const TFields &fields) {
   }
   Texts[Count - 1].Next = Count;
   entry.Next = 0;
+  entry.End = 0;
 
   std::string_view text = reader.ReadLine();
   if (TrimmedStartsWith(text, '}')) {

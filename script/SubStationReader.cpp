@@ -66,9 +66,10 @@ private:
     std::vector<std::string> names;
     for (std::string_view field : SplitFields(value, SIZE_MAX))
       names.push_back(LowerCase(Trim(field)));
-    size_t start = names.size(), textField = names.size(), name = names.size();
+    size_t start = names.size(), end = names.size(), textField = names.size(), name = names.size();
     for (size_t i = 0; i < names.size(); ++i) {
       if (names[i] == "start") start = i;
+      if (names[i] == "end") end = i;
       if (names[i] == "text") textField = i;
       if (names[i] == "name") name = i;
     }
@@ -76,6 +77,7 @@ private:
     if (start == names.size() || textField == names.size()) return;
     FFieldCount = names.size();
     FStartField = start;
+    FEndField = end;
     FTextField = textField;
     FNameField = name;
   }
@@ -89,10 +91,14 @@ private:
     }
     const std::string speaker =
         FNameField < fields.size() ? std::string(Trim(fields[FNameField])) : std::string();
+    // An end that is missing or unreadable leaves the cue without one; only
+    // the start decides whether the line is read.
+    uint32_t end = 0;
+    if (FEndField >= fields.size() || !ReadClockTime(Trim(fields[FEndField]), end)) end = 0;
     const size_t first = FCues.Lines.size();
     for (std::string &text : ReadOverrideText(fields[FTextField], FNewlineBreaks))
       FCues.Lines.push_back({speaker, std::move(text)});
-    FCues.EndCue(start, first);
+    FCues.EndCue(start, end, first);
   }
 
   TCueList &FCues;
@@ -100,7 +106,7 @@ private:
   bool FNewlineBreaks = false;
   // Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, Effect, Text:
   // the order both versions use when no Format line says otherwise.
-  size_t FFieldCount = 10, FStartField = 1, FTextField = 9, FNameField = 4;
+  size_t FFieldCount = 10, FStartField = 1, FEndField = 2, FTextField = 9, FNameField = 4;
 };
 
 } // namespace

@@ -80,9 +80,9 @@ TSubtitleFormat DetectSubtitleFormat(std::string_view text) {
       ((StartsWithNoCase(firstSection, "[Script Info]") && firstSection.size() == 13) ||
        HasDialogueEvents(text)))
     return TSubtitleFormat::SubStation;
-  uint32_t start = 0;
+  uint32_t start = 0, end = 0;
   if ((IsDigits(first) && second.find("-->") != std::string_view::npos) ||
-      ReadTimingLine(first, start))
+      ReadTimingLine(first, start, end))
     return TSubtitleFormat::SubRip;
   if (IsMicroDvdLine(first)) return TSubtitleFormat::MicroDvd;
   return TSubtitleFormat::None;

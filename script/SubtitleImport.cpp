@@ -92,6 +92,7 @@ void TCaptel::FillTable(TCueList &cues) {
       ++Count;
       TText &entry = Texts[Count];
       entry.Frame = cue.Start;
+      entry.End = cue.End;
       const bool named = !line.Speaker.empty() && (!speaker || *speaker != line.Speaker);
       entry.Text = named ? line.Speaker + ":\t" + line.Text : std::move(line.Text);
       speaker = &line.Speaker;

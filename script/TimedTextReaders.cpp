@@ -52,14 +52,15 @@ private:
   void StartCue(std::string_view line, size_t number) {
     if (FState == sInCue && !FWebVtt && FLastLineIsNumber) FCues.Lines.pop_back();
     FinishCue();
-    uint32_t start = 0;
-    if (!ReadTimingLine(line, start)) {
+    uint32_t start = 0, end = 0;
+    if (!ReadTimingLine(line, start, end)) {
       FCues.BadLines.push_back(number);
       FState = sSkipping;
       return;
     }
     FState = sInCue;
     FStart = start;
+    FEnd = end;
     FTags = TTagState{};
     FTags.WebVtt = FWebVtt;
     FFirstLine = FCues.Lines.size();
@@ -75,13 +76,13 @@ private:
   void FinishCue() {
     if (FState != sInCue) return;
     FState = sBetween;
-    FCues.EndCue(FStart, FFirstLine);
+    FCues.EndCue(FStart, FEnd, FFirstLine);
   }
 
   const bool FWebVtt;
   TCueList &FCues;
   TState FState = sBetween;
-  uint32_t FStart = 0;
+  uint32_t FStart = 0, FEnd = 0;
   TTagState FTags;
   size_t FFirstLine = 0;
   bool FLastLineIsNumber = false;

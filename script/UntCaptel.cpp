@@ -51,6 +51,19 @@ bool TCaptel::NextPending(uint32_t &frame) const {
   return !IsListEnd(NextIndex);
 }
 
+bool TCaptel::LatestDue(uint32_t &frame) const {
+  bool found = false;
+  for (uint16_t i = NextIndex; !IsListEnd(i) && Texts[i].Frame <= CursorFrame; i = Texts[i].Next) {
+    frame = Texts[i].Frame;
+    found = true;
+  }
+  return found;
+}
+
+bool TCaptel::InEffect(const TText &entry, uint32_t latestDue) const {
+  return entry.End != 0 ? entry.End > CursorFrame : entry.Frame == latestDue;
+}
+
 void TCaptel::AdvanceTo(double frames, double seconds) {
   // The cursor is unsigned: a position pulled below 0 by a negative KeepAhead
   // stays at 0 instead of wrapping to a frame above every entry.
@@ -66,6 +79,7 @@ bool TCaptel::NextDue(TText &entry) {
   uint16_t i = NextIndex;
   entry.Frame = Texts[i].Frame;
   entry.Text = ConvertForConsole(Texts[i].Text);
+  entry.End = Texts[i].End;
   // The end marker is never due, whatever the cursor: stepping past it would
   // lead back to the head entry and round the list forever.
   if (IsListEnd(i) || Texts[i].Frame > CursorFrame) return false;

@@ -23,6 +23,9 @@ struct TText {
   uint32_t Frame = 0;
   std::string Text;
   uint16_t Next = 0;
+  // Where an imported cue stops being shown, in the units of Frame; 0 when
+  // not known (native scripts, cues whose file gives no end).
+  uint32_t End = 0;
 };
 
 // One node of the FILE list, newest first.
@@ -61,6 +64,13 @@ public:
   // The frame of the entry NextDue hands out next; false at the end of the
   // list, where nothing is ever due.
   bool NextPending(uint32_t &frame) const;
+  // The frame of the last entry due at the cursor that NextDue has still to
+  // hand out; false when none is due.
+  bool LatestDue(uint32_t &frame) const;
+  // Whether an entry NextDue handed out is still on screen at the cursor: a
+  // cue with a known end until that end; one without, when it is among the
+  // latest due (`latestDue` from LatestDue), as nothing has replaced it.
+  bool InEffect(const TText &entry, uint32_t latestDue) const;
 
   // Sets CodePage and ScriptCodePageKind from a CODEPAGE value.
   void ClassifyCodePage(const std::string &valueText, int32_t number, bool readCleanly);
