@@ -10,8 +10,8 @@
 #include <string>
 
 #include "driver/TestDriver.h"
-#include "platform/fake/FakeCodePages.h"
-#include "platform/fake/FakeFiles.h"
+#include "fake/FakeCodePages.h"
+#include "fake/FakeFiles.h"
 #include "script/UntCaptel.h"
 
 namespace {

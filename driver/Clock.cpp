@@ -7,7 +7,7 @@
 
 #include "driver/Driver.h"
 #include "driver/SubtitleLookup.h"
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "player/FrameSignal.h"
 
 namespace {

@@ -3,7 +3,7 @@
 #include "driver/Driver.h"
 
 #include "driver/FailureReport.h"
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "player/FrameSignal.h"
 #include "player/KeySignal.h"
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <new>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "platform/ModuleInfo.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <new>
 
 #include "driver/FailureReport.h"
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "platform/ModuleInfo.h"
 
 namespace {

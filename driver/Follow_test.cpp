@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "driver/TestDriver.h"
-#include "player/Followers.h"
+#include "player/follow/Followers.h"
 
 namespace {
 

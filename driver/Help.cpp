@@ -5,7 +5,7 @@
 #include "driver/Driver.h"
 #include "driver/Options.h"
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 
 namespace {
 

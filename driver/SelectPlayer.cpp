@@ -2,16 +2,16 @@
 // the player it names when it works, else each player of the table in order;
 // then the video is started.
 #include "driver/Driver.h"
-#include "player/Followers.h"
+
+#include "base/Ascii.h"
+#include "player/follow/Followers.h"
 #include "player/PlayerControls.h"
 
 namespace {
 
 // Players people name by their program's name, which are followed over MPRIS.
 bool NamesAFollowablePlayer(const std::string &code) {
-  std::string lower;
-  for (char c : code)
-    lower += (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+  const std::string lower = LowerCase(code);
   return lower == "vlc" || lower == "mpv" || lower == "celluloid";
 }
 

@@ -5,7 +5,7 @@
 #include <optional>
 
 #include "driver/TestDriver.h"
-#include "platform/fake/RecordingControl.h"
+#include "fake/RecordingControl.h"
 #include "player/UntIFMPlayer.h"
 
 namespace {

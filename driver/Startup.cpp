@@ -2,7 +2,7 @@
 // fatal error and the usage text.
 #include "driver/Driver.h"
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "player/FrameSignal.h"
 #include "player/KeySignal.h"
 

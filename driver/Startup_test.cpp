@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "driver/TestDriver.h"
-#include "platform/fake/RecordingControl.h"
+#include "fake/RecordingControl.h"
 #include "player/KeySignal.h"
 #include "player/UntIFMPlayer.h"
 

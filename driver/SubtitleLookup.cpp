@@ -1,6 +1,8 @@
 // Video sniffing and the subtitle file look-up beside a video.
 #include "driver/SubtitleLookup.h"
 
+#include "base/Ascii.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -8,7 +10,8 @@
 
 namespace {
 
-bool StartsWith(std::string_view text, size_t at, std::string_view what) {
+// Whether `what` stands in `text` at offset `at`.
+bool HasAt(std::string_view text, size_t at, std::string_view what) {
   return text.size() >= at + what.size() && text.compare(at, what.size(), what) == 0;
 }
 
@@ -24,29 +27,22 @@ bool LooksLikeTransportStream(std::string_view head) {
   return false;
 }
 
-char Lower(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
-
-bool SameText(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(),
-                                            [](char x, char y) { return Lower(x) == Lower(y); });
-}
-
 } // namespace
 
 const char *const SubtitleExtensions[6] = {"srt", "vtt", "ass", "ssa", "sub", "txt"};
 
 bool LooksLikeVideo(std::string_view head) {
   using namespace std::string_view_literals;
-  if (StartsWith(head, 0, "\x1A\x45\xDF\xA3"sv)) return true; // EBML: Matroska, WebM
-  if (StartsWith(head, 4, "ftyp")) return true;               // ISO media: MP4, MOV, 3GP
+  if (HasAt(head, 0, "\x1A\x45\xDF\xA3"sv)) return true; // EBML: Matroska, WebM
+  if (HasAt(head, 4, "ftyp")) return true;               // ISO media: MP4, MOV, 3GP
   // Older QuickTime files open with another box; its size field starts with 0.
   if (!head.empty() && head[0] == 0)
     for (const char *box : {"moov", "mdat", "wide", "free", "skip"})
-      if (StartsWith(head, 4, box)) return true;
-  if (StartsWith(head, 0, "RIFF") && StartsWith(head, 8, "AVI ")) return true;
-  if (StartsWith(head, 0, "OggS") || StartsWith(head, 0, "FLV\x01")) return true;
-  if (StartsWith(head, 0, "\x30\x26\xB2\x75\x8E\x66\xCF\x11"sv)) return true; // ASF: WMV
-  if (StartsWith(head, 0, "\x00\x00\x01\xBA"sv) || StartsWith(head, 0, "\x00\x00\x01\xB3"sv))
+      if (HasAt(head, 4, box)) return true;
+  if (HasAt(head, 0, "RIFF") && HasAt(head, 8, "AVI ")) return true;
+  if (HasAt(head, 0, "OggS") || HasAt(head, 0, "FLV\x01")) return true;
+  if (HasAt(head, 0, "\x30\x26\xB2\x75\x8E\x66\xCF\x11"sv)) return true; // ASF: WMV
+  if (HasAt(head, 0, "\x00\x00\x01\xBA"sv) || HasAt(head, 0, "\x00\x00\x01\xB3"sv))
     return true; // MPEG program stream, MPEG video
   return LooksLikeTransportStream(head);
 }
@@ -77,8 +73,8 @@ TSubtitleLookup FindSubtitleBeside(IFileSystem &files, const std::string &videoP
       for (const std::string &name : names) {
         if (name.size() < base.size() + ext.size() + (tagged ? 2 : 0)) continue;
         const std::string_view view(name);
-        if (!SameText(view.substr(0, base.size()), base) ||
-            !SameText(view.substr(name.size() - ext.size()), ext))
+        if (!EqualsNoCase(view.substr(0, base.size()), base) ||
+            !EqualsNoCase(view.substr(name.size() - ext.size()), ext))
           continue;
         const std::string_view middle =
             view.substr(base.size(), name.size() - base.size() - ext.size());

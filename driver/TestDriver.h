@@ -3,14 +3,14 @@
 #pragma once
 
 #include "driver/Driver.h"
-#include "platform/Errors.h"
-#include "platform/fake/FakeCodePages.h"
-#include "platform/fake/FakeConsole.h"
-#include "platform/fake/FakeFiles.h"
-#include "platform/fake/FakeLoop.h"
-#include "platform/fake/FakeOutput.h"
-#include "platform/fake/FakePlayerLog.h"
-#include "platform/fake/FakeProcess.h"
+#include "base/Errors.h"
+#include "fake/FakeCodePages.h"
+#include "fake/FakeConsole.h"
+#include "fake/FakeFiles.h"
+#include "fake/FakeLoop.h"
+#include "fake/FakeOutput.h"
+#include "fake/FakePlayerLog.h"
+#include "fake/FakeProcess.h"
 
 struct TTestDriver {
   TFakeProcess Process;

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "player/UntVideoIF.h"
 
 class TTestPlayer : public IVideoPlayer {

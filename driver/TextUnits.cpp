@@ -3,9 +3,9 @@
 
 #include <algorithm>
 
-#include "platform/TextRender.h"
+#include "script/TextRender.h"
 #include "platform/Unicode.h"
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 #include "script/TextStyle.h"
 
 namespace {

@@ -4,9 +4,10 @@
 #include <clocale>
 
 #include "driver/Driver.h"
-#include "platform/Controls.h"
-#include "platform/Followers.h"
-#include "player/Automation.h"
+#include "player/StandInControls.h"
+#include "player/follow/Followers.h"
+#include "platform/Automation.h"
+#include "platform/Streams.h"
 
 int main(int argc, char **argv) {
   // Characters follow the user's locale (the terminal's charset on POSIX);
@@ -22,9 +23,10 @@ int main(int argc, char **argv) {
     std::unique_ptr<IConsole> console = CreatePlatformConsole(codePages);
     std::unique_ptr<ILoop> loop = CreatePlatformLoop();
     std::unique_ptr<IPlayerLog> playerLog = CreatePlatformPlayerLog(*loop);
+    std::unique_ptr<IStreamConnector> streams = CreatePlatformStreams(*loop);
     TDriver driver(TServices{*process, *output, *console, *loop, codePages, files, *playerLog});
-    RegisterPlatformControls(*loop, *playerLog, driver.Settings.PlayerSubs);
-    RegisterPlatformFollowers(*loop);
+    RegisterStandInControls(*loop, *playerLog, driver.Settings.PlayerSubs);
+    RegisterFollowers(*loop, *streams);
     exitCode = driver.Run();
   } // the driver, and with it the last player reference, is gone here
   UninitializeAutomation();

@@ -12,9 +12,9 @@
 #include <string>
 #include <string_view>
 
-#include "player/FollowClock.h"
-#include "player/JsonValue.h"
-#include "player/MpvIpcSession.h"
+#include "player/follow/FollowClock.h"
+#include "player/follow/JsonValue.h"
+#include "player/follow/MpvIpcSession.h"
 
 namespace fuzzinput {
 

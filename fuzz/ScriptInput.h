@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "platform/fake/FakeCodePages.h"
-#include "platform/fake/FakeFiles.h"
+#include "fake/FakeCodePages.h"
+#include "fake/FakeFiles.h"
 #include "script/UntCaptel.h"
 
 namespace fuzzinput {

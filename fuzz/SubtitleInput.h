@@ -7,12 +7,12 @@
 #include <memory>
 #include <string>
 
-#include "platform/fake/FakeCodePages.h"
-#include "platform/fake/FakeFiles.h"
+#include "fake/FakeCodePages.h"
+#include "fake/FakeFiles.h"
 #include "script/SubtitleReaders.h"
 #include "script/TextStyle.h"
 #include "script/UntCaptel.h"
-#include "script/Utf8Text.h"
+#include "base/Utf8.h"
 
 namespace fuzzinput {
 

@@ -4,7 +4,7 @@
 
 #include <cctype>
 
-#include "script/ScriptText.h"
+#include "base/Ascii.h"
 
 namespace {
 
@@ -36,7 +36,7 @@ uint32_t NumberAfter(const std::string &text, const std::string &prefix) {
   if (text.size() <= prefix.size() || text.compare(0, prefix.size(), prefix) != 0) return 0;
   uint32_t number = 0;
   for (size_t i = prefix.size(); i < text.size(); ++i) {
-    if (!std::isdigit(static_cast<unsigned char>(text[i])) || number > 99999) return 0;
+    if (!IsDigit(text[i]) || number > 99999) return 0;
     number = number * 10 + static_cast<uint32_t>(text[i] - '0');
   }
   return number;

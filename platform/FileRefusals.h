@@ -5,7 +5,7 @@
 #include <cstddef>
 #include <string>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 
 // The most bytes a script or subtitle file may hold; the largest real ones
 // are a few megabytes, and a larger file would only fill memory.

@@ -12,8 +12,8 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Errors.h"
-#include "platform/fake/FakeFiles.h"
+#include "base/Errors.h"
+#include "fake/FakeFiles.h"
 
 namespace {
 

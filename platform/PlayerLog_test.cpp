@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "platform/PlayerLog.h"
-#include "platform/fake/FakeLoop.h"
+#include "fake/FakeLoop.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // get, put and method calls by member name.
 #pragma once
 
-#include "player/Automation.h"
+#include "platform/Automation.h"
 
 // The control for `progId`, or Null when it cannot be created for any
 // reason at all: a player without its control is simply not available.

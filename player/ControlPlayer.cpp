@@ -3,7 +3,7 @@
 
 #include <cmath>
 
-#include "platform/Int32.h"
+#include "base/Int32.h"
 #include "player/ControlCalls.h"
 
 namespace {

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "player/Automation.h"
-#include "player/InterfacedObject.h"
+#include "platform/Automation.h"
+#include "platform/InterfacedObject.h"
 #include "player/UntVideoIF.h"
 
 class TControlPlayer : public TInterfacedObject<IVideoPlayer> {

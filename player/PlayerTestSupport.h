@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "player/UntVideoIF.h"
 
 // The kind name and message of the error `call` raises, "none" when it

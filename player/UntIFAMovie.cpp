@@ -2,8 +2,8 @@
 // control; positions in seconds are converted with the script's frame rate.
 #include "player/UntIFAMovie.h"
 
-#include "platform/Errors.h"
-#include "player/AutomationPlatform.h"
+#include "base/Errors.h"
+#include "platform/AutomationPlatform.h"
 #include "player/ControlCalls.h"
 
 namespace {

@@ -7,7 +7,7 @@
 
 #include <cmath>
 
-#include "platform/fake/RecordingControl.h"
+#include "fake/RecordingControl.h"
 #include "player/PlayerTestSupport.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/RecordingControl.h"
+#include "fake/RecordingControl.h"
 #include "player/PlayerTestSupport.h"
 
 namespace {

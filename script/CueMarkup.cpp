@@ -1,12 +1,14 @@
 // Markup of cue texts into plain UTF-8 with style markers.
 #include "script/CueMarkup.h"
 
+#include "base/Ascii.h"
+
 #include <cctype>
 
 #include "script/ScriptText.h"
 #include "script/TextLines.h"
 #include "script/TextStyle.h"
-#include "script/Utf8Text.h"
+#include "base/Utf8.h"
 
 namespace {
 
@@ -49,7 +51,6 @@ size_t PlainRunEnd(std::string_view text, size_t i) {
 }
 
 bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // The override tags of one "{...}" block: \i and \b give markers, \r resets
 // both, \p sets the drawing scale (text is a drawing while it is above 0).
@@ -99,10 +100,7 @@ uint32_t EntityCharacter(std::string_view name) {
   if (digits.empty() || digits.size() > 6) return 0;
   uint32_t value = 0;
   for (char c : digits) {
-    const int digit = IsDigit(c) ? c - '0'
-                      : hex && std::isxdigit(static_cast<unsigned char>(c))
-                          ? std::tolower(static_cast<unsigned char>(c)) - 'a' + 10
-                          : -1;
+    const int digit = hex ? HexDigit(c) : IsDigit(c) ? c - '0' : -1;
     if (digit < 0) return 0;
     value = value * (hex ? 16 : 10) + static_cast<uint32_t>(digit);
   }

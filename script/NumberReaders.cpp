@@ -1,6 +1,8 @@
 // The integer and float readers of the script format.
 #include "script/NumberReaders.h"
 
+#include "base/Ascii.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstddef>
@@ -12,15 +14,6 @@ std::size_t SkipSpaces(std::string_view text) {
   while (i < text.size() && text[i] == ' ')
     ++i;
   return i;
-}
-
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
 }
 
 TNumberRead<int32_t> ReadHex(std::string_view text, std::size_t i) {

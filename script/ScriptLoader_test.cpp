@@ -2,7 +2,7 @@
 // directives, T blocks, I/O errors and oversized input.
 #include <gtest/gtest.h>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "script/ScriptTestSupport.h"
 
 namespace {

@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/FakeCodePages.h"
-#include "platform/fake/FakeFiles.h"
+#include "fake/FakeCodePages.h"
+#include "fake/FakeFiles.h"
 #include "script/UntCaptel.h"
 
 class TScriptFixture {

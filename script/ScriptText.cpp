@@ -12,29 +12,6 @@ std::string_view Trim(std::string_view text) {
   return text.substr(first, last - first);
 }
 
-std::string UpperCase(std::string_view text) {
-  std::string result(text);
-  for (char &c : result)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return result;
-}
-
-std::string LowerCase(std::string_view text) {
-  std::string result(text);
-  for (char &c : result)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
-  return result;
-}
-
-bool EqualsUpperCase(std::string_view text, std::string_view upper) {
-  if (text.size() != upper.size()) return false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    char c = text[i] >= 'a' && text[i] <= 'z' ? static_cast<char>(text[i] - 'a' + 'A') : text[i];
-    if (c != upper[i]) return false;
-  }
-  return true;
-}
-
 bool TrimmedStartsWith(std::string_view text, char c) {
   std::string_view trimmed = Trim(text);
   return !trimmed.empty() && trimmed.front() == c;

@@ -6,16 +6,12 @@
 #include <string>
 #include <string_view>
 
+#include "base/Ascii.h"
+
 // Any byte from 0x00 to 0x20 is a blank.
 constexpr bool IsBlank(unsigned char c) { return c <= 0x20; }
 
 std::string_view Trim(std::string_view text);
-// Turns a-z into A-Z and leaves every other byte alone.
-std::string UpperCase(std::string_view text);
-// ASCII letters only, whatever the locale: names in files are compared with it.
-std::string LowerCase(std::string_view text);
-// True when `text` equals `upper` once upper-cased; `upper` is in capitals.
-bool EqualsUpperCase(std::string_view text, std::string_view upper);
 // True when the trimmed text begins with `c`.
 bool TrimmedStartsWith(std::string_view text, char c);
 

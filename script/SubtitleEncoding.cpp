@@ -1,16 +1,14 @@
 // Byte-order marks, and the choice of encoding for text without one.
 #include "script/SubtitleEncoding.h"
 
+#include "base/Ascii.h"
+
 #include <algorithm>
 
 #include "platform/Charsets.h"
-#include "script/Utf8Text.h"
+#include "base/Utf8.h"
 
 namespace {
-
-bool StartsWith(std::string_view bytes, std::string_view prefix) {
-  return bytes.substr(0, prefix.size()) == prefix;
-}
 
 void Say(const TLogProc &log, const std::string &message) {
   if (log) log(message);

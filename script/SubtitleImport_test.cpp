@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "platform/fake/RecordingControl.h"
+#include "fake/RecordingControl.h"
 #include "player/UntIFAMovie.h"
 #include "script/ScriptTestSupport.h"
 #include "script/TextStyle.h"

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
+#include "base/Ascii.h"
+
 class TTextLines {
 public:
   explicit TTextLines(std::string_view text) : FText(text) {}
@@ -24,10 +26,6 @@ private:
   size_t FNextLf = std::string_view::npos;
 };
 
-// True when `text` begins with `prefix`, ASCII letters compared without case.
-bool StartsWithNoCase(std::string_view text, std::string_view prefix);
-// True when the text is one or more decimal digits.
-bool IsDigits(std::string_view text);
 // Reads decimal digits into `value`; false for no digits, any other byte, or
 // more than nine digits.
 bool ReadDigits(std::string_view text, uint32_t &value);

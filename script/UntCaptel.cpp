@@ -4,7 +4,7 @@
 
 #include "platform/CodePages.h"
 #include "platform/Files.h"
-#include "platform/Int32.h"
+#include "base/Int32.h"
 #include "script/ScriptText.h"
 
 TCaptel::TCaptel(TLogProc logProc, ICodePages &codePages, IFileSystem &files)

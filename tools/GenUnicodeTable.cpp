@@ -1,6 +1,6 @@
 // Writes the code point table of display widths and grapheme break classes
-// (platform/UnicodeTable.inc) from utf8proc, for builds that lack the library.
-// Run: build/native/gen_unicode_table > platform/UnicodeTable.inc
+// (base/UnicodeTable.inc) from utf8proc, for builds that lack the library.
+// Run: build/native/gen_unicode_table > base/UnicodeTable.inc
 #include <cstdio>
 #include <utf8proc.h>
 

@@ -1,9 +1,9 @@
 // The POSIX half of the automation layer: there is no COM, so every control
 // comes from the in-process registry, and the change-type step and the
 // texts of the codes are our own.
-#include "player/AutomationPlatform.h"
+#include "platform/AutomationPlatform.h"
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 
 std::shared_ptr<IDispatchObject> PlatformCreateAutomationObject(const std::string &) {
   // What CLSIDFromProgID answers for a ProgID that names no class.

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/fake/FakeFiles.h"
+#include "fake/FakeFiles.h"
 #include "script/UntCaptel.h"
 
 namespace {

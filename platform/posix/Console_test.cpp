@@ -13,7 +13,7 @@
 #include <thread>
 #include <unistd.h>
 
-#include "platform/fake/FakeCodePages.h"
+#include "fake/FakeCodePages.h"
 #include "platform/posix/KeyDecoder.h"
 #include "platform/posix/PosixConsole.h"
 

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "platform/FileRefusals.h"
 #include "platform/posix/InOutErrors.h"
 

@@ -17,7 +17,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "platform/FileRefusals.h"
 
 namespace {

@@ -2,7 +2,7 @@
 // output stream.
 #pragma once
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 
 // ENOENT is 2, ENAMETOOLONG 3, EMFILE 4, EACCES and EPERM 5, ENOSPC 101, each
 // with its message. Any other errno keeps its own number and reads "I/O error

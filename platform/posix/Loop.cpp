@@ -10,6 +10,24 @@
 
 namespace {
 
+short PollEvents(unsigned wanted) {
+  return static_cast<short>(((wanted & wfRead) ? POLLIN : 0) | ((wanted & wfWrite) ? POLLOUT : 0));
+}
+
+unsigned WatchFlags(short revents) {
+  return ((revents & POLLIN) ? wfRead : 0u) | ((revents & POLLOUT) ? wfWrite : 0u) |
+         ((revents & (POLLHUP | POLLERR | POLLNVAL)) ? wfHangUp : 0u);
+}
+
+// A deadline on the loop's clock as a moment of the steady clock.
+TPosixLoop::TClock::time_point DeadlineOf(const TWatch &watch) {
+  if (!watch.Deadline) return TPosixLoop::TClock::time_point::max();
+  double seconds = watch.Deadline();
+  if (!(seconds < 1e9)) return TPosixLoop::TClock::time_point::max();
+  return TPosixLoop::TClock::time_point(std::chrono::duration_cast<TPosixLoop::TClock::duration>(
+      std::chrono::duration<double>(seconds)));
+}
+
 void MakePipe(int &readEnd, int &writeEnd) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC | O_NONBLOCK) != 0) return;
@@ -85,7 +103,7 @@ void TPosixLoop::DispatchMessage(const TMessage &message) {
     auto watch = FWatches.find(message.WParam);
     if (watch == FWatches.end()) return; // unwatched since it was taken
     auto ready = watch->second.Ready;    // the procedure may unwatch itself
-    if (ready) ready(static_cast<short>(message.LParam));
+    if (ready) ready(static_cast<unsigned>(message.LParam));
   }
 }
 
@@ -94,7 +112,7 @@ void TPosixLoop::PostQuitMessage(int exitCode) {
   FQuitCode = exitCode;
 }
 
-void TPosixLoop::PostWork(std::function<void()> work) {
+void TPosixLoop::Post(std::function<void()> work) {
   {
     std::lock_guard<std::mutex> lock(FWorkLock);
     FPosted.push_back(std::move(work));
@@ -145,20 +163,6 @@ uintptr_t TPosixLoop::Watch(TWatch watch) {
 
 void TPosixLoop::Unwatch(uintptr_t id) { FWatches.erase(id); }
 
-void TPosixLoop::WatchInput(int fd, std::function<void()> ready) {
-  if (fd < 0) return;
-  UnwatchInput(fd);
-  FInputWatches[fd] = Watch(TWatch{fd, [] { return static_cast<short>(POLLIN); }, nullptr,
-                                   [ready = std::move(ready)](short) { ready(); }});
-}
-
-void TPosixLoop::UnwatchInput(int fd) {
-  auto input = FInputWatches.find(fd);
-  if (input == FInputWatches.end()) return;
-  Unwatch(input->second);
-  FInputWatches.erase(input);
-}
-
 bool TPosixLoop::TakeReadyWatch(TMessage &message) {
   while (!FReadyWatches.empty()) {
     auto [id, events] = FReadyWatches.front();
@@ -184,10 +188,10 @@ void TPosixLoop::WaitForWake() {
   std::vector<pollfd> fds{{FWakeRead, POLLIN, 0}};
   std::vector<uintptr_t> ids{0};
   for (auto &[id, watch] : FWatches) {
-    if (watch.Deadline) next = std::min(next, watch.Deadline());
-    short events = watch.Events ? watch.Events() : 0;
-    if (events != 0 && watch.Descriptor >= 0) {
-      fds.push_back({watch.Descriptor, events, 0});
+    next = std::min(next, DeadlineOf(watch));
+    short events = watch.Wanted ? PollEvents(watch.Wanted()) : 0;
+    if (events != 0 && watch.Handle >= 0) {
+      fds.push_back({static_cast<int>(watch.Handle), events, 0});
       ids.push_back(id);
     }
   }
@@ -206,12 +210,12 @@ void TPosixLoop::WaitForWake() {
   // Ready descriptors first, then watches whose deadline has passed.
   auto now = TClock::now();
   for (size_t i = 1; i < fds.size(); ++i)
-    if (ready > 0 && fds[i].revents) FReadyWatches.emplace_back(ids[i], fds[i].revents);
+    if (ready > 0 && fds[i].revents) FReadyWatches.emplace_back(ids[i], WatchFlags(fds[i].revents));
   for (auto &[id, watch] : FWatches) {
     bool queued = false;
     for (auto &entry : FReadyWatches)
       queued = queued || entry.first == id;
-    if (!queued && watch.Deadline && watch.Deadline() <= now) FReadyWatches.emplace_back(id, 0);
+    if (!queued && DeadlineOf(watch) <= now) FReadyWatches.emplace_back(id, 0u);
   }
 }
 
@@ -220,7 +224,5 @@ void TPosixLoop::DrainWakePipe() {
   while (read(FWakeRead, bytes, sizeof bytes) > 0) {
   }
 }
-
-TPosixLoop *AsPosixLoop(ILoop &loop) { return dynamic_cast<TPosixLoop *>(&loop); }
 
 std::unique_ptr<ILoop> CreatePlatformLoop() { return std::make_unique<TPosixLoop>(); }

@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 #include "platform/CodePages.h"
-#include "platform/Errors.h"
-#include "platform/TextRender.h"
+#include "base/Errors.h"
+#include "script/TextRender.h"
 #include "platform/posix/InOutErrors.h"
 #include "platform/posix/PrivateDescriptor.h"
 #include "platform/posix/TerminalCharset.h"

@@ -16,7 +16,7 @@
 
 #include "platform/CodePages.h"
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "platform/Output.h"
 #include "platform/StdoutFile.h"
 

@@ -8,7 +8,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include "platform/posix/PosixLoop.h"
+#include "platform/Loop.h"
 #include "platform/posix/PrivateDescriptor.h"
 #include "platform/posix/TerminalRestore.h"
 
@@ -21,7 +21,7 @@ constexpr size_t ReadPerTurn = 64 * 1024;
 
 class TPosixPlayerLog : public TPlayerLog {
 public:
-  explicit TPosixPlayerLog(ILoop &loop) : TPlayerLog(loop), FLoop(AsPosixLoop(loop)) {}
+  explicit TPosixPlayerLog(ILoop &loop) : TPlayerLog(loop), FLoop(loop) {}
   // The descriptors always come back; the log writer may be gone by now.
   ~TPosixPlayerLog() override {
     ForgetWriter();
@@ -43,7 +43,7 @@ protected:
     close(ends[1]);
     FRead = ends[0];
     RecordCapturedStreams(FSaved[0], FSaved[1]);
-    if (FLoop) FLoop->WatchInput(FRead, [this] { ReadSome(ReadPerTurn); });
+    FWatch = WatchReadable(FLoop, FRead, [this] { ReadSome(ReadPerTurn); });
   }
 
   void EndCapture() override {
@@ -56,7 +56,7 @@ protected:
       FSaved[i] = -1;
     }
     ForgetCapturedStreams();
-    if (FLoop) FLoop->UnwatchInput(FRead);
+    StopWatching();
     while (ReadSome(PipeSize)) {
     }
     close(FRead);
@@ -73,7 +73,7 @@ private:
       if (got <= 0) {
         // Every writer gone (a child that inherited the pipe ended): no
         // more turns for it.
-        if (got == 0 && FLoop) FLoop->UnwatchInput(FRead);
+        if (got == 0) StopWatching();
         return false;
       }
       Feed(bytes, static_cast<size_t>(got));
@@ -82,7 +82,13 @@ private:
     return true;
   }
 
-  TPosixLoop *FLoop;
+  void StopWatching() {
+    if (FWatch) FLoop.Unwatch(FWatch);
+    FWatch = 0;
+  }
+
+  ILoop &FLoop;
+  uintptr_t FWatch = 0;
   int FRead = -1;
   int FSaved[2] = {-1, -1};
 };

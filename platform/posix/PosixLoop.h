@@ -19,18 +19,6 @@ public:
   static constexpr uint32_t WatchMessage = 0x8002; // WM_APP + 2
   using TClock = std::chrono::steady_clock;
 
-  // A descriptor the loop waits on, asked afresh before every wait: `Events`
-  // gives the poll flags wanted now (0 for none) and `Deadline` the moment to
-  // call anyway (TClock::time_point::max() for none). `Ready` runs on the
-  // loop's thread, dispatched as a message, with the flags that came (0 when
-  // only the deadline passed). Connections to players are served this way.
-  struct TWatch {
-    int Descriptor = -1;
-    std::function<short()> Events;
-    std::function<TClock::time_point()> Deadline;
-    std::function<void(short)> Ready;
-  };
-
   TPosixLoop();
   ~TPosixLoop() override;
   TPosixLoop(const TPosixLoop &) = delete;
@@ -45,19 +33,9 @@ public:
   void DispatchMessage(const TMessage &message) override;
   void PostQuitMessage(int exitCode) override;
 
-  // Safe from any thread: `work` runs on the loop's thread, dispatched as a
-  // message. Used by the player engine's wakeup callback.
-  void PostWork(std::function<void()> work);
-
-  // Main thread only. Returns the watch's identifier for Unwatch.
-  uintptr_t Watch(TWatch watch);
-  void Unwatch(uintptr_t id);
-
-  // Main thread: `ready` runs, dispatched as a message, whenever `fd` has
-  // something to read (or has ended). It should read a bounded amount, so
-  // timers keep their turn while the descriptor is busy. One watch per fd.
-  void WatchInput(int fd, std::function<void()> ready);
-  void UnwatchInput(int fd);
+  void Post(std::function<void()> work) override;
+  uintptr_t Watch(TWatch watch) override;
+  void Unwatch(uintptr_t id) override;
 
 private:
   struct TTimer {
@@ -90,11 +68,6 @@ private:
 
   std::map<uintptr_t, TWatch> FWatches;
   uintptr_t FNextWatchId = 1;
-  // The watch serving each descriptor given to WatchInput.
-  std::map<int, uintptr_t> FInputWatches;
   // Watches found ready by the last wait, with their flags, not yet taken.
-  std::deque<std::pair<uintptr_t, short>> FReadyWatches;
+  std::deque<std::pair<uintptr_t, unsigned>> FReadyWatches;
 };
-
-// The process's loop when it is the POSIX one, else null (the tests' fakes).
-TPosixLoop *AsPosixLoop(ILoop &loop);

@@ -8,7 +8,7 @@
 #include <utf8proc.h>
 
 #include "platform/Charsets.h"
-#include "platform/Utf8.h"
+#include "base/Utf8.h"
 #include "platform/posix/IconvRun.h"
 
 namespace {

@@ -7,7 +7,7 @@
 #include <utf8proc.h>
 #include <vector>
 
-#include "platform/UnicodeTable.h"
+#include "base/UnicodeTable.h"
 
 namespace {
 

@@ -1,9 +1,9 @@
 // The Windows half of the automation layer: COM initialisation, objects made
 // by CLSIDFromProgID and CoCreateInstance, VariantChangeTypeEx for the
 // change-type step and FormatMessageA for the texts of codes.
-#include "player/AutomationPlatform.h"
+#include "platform/AutomationPlatform.h"
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "platform/win32/ComDispatch.h"
 
 namespace {

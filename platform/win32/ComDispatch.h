@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "player/Automation.h"
+#include "platform/Automation.h"
 
 // Takes its own reference to `dispatch` and releases it when dropped.
 std::shared_ptr<IDispatchObject> WrapDispatch(IDispatch *dispatch);

@@ -12,9 +12,9 @@
 #include "driver/Driver.h"
 #include "platform/CodePages.h"
 #include "platform/Files.h"
-#include "platform/fake/FakeOutput.h"
-#include "platform/fake/FakePlayerLog.h"
-#include "platform/fake/FakeProcess.h"
+#include "fake/FakeOutput.h"
+#include "fake/FakePlayerLog.h"
+#include "fake/FakeProcess.h"
 #include "platform/win32/ChildConsoleTest.h"
 
 #include "platform/win32/WindowsApi.h"

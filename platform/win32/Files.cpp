@@ -7,7 +7,7 @@
 
 #include "platform/win32/WindowsApi.h"
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "platform/FileRefusals.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include <gtest/gtest.h>
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 
 namespace {
 

@@ -1,15 +1,21 @@
 // The loop service over the thread's Win32 message queue (user32): timers
 // without a window (periodic and one-shot), the performance-counter clock,
-// GetMessageA/TranslateMessage/DispatchMessageA, and PostQuitMessage. The same loop serves the
+// the thread's messages, work posted from other threads and watched handles,
+// all waited for in one MsgWaitForMultipleObjectsEx. The same loop serves the
 // window messages of any COM control created on this thread.
 #include "platform/Loop.h"
 
 #include "platform/win32/WindowsApi.h"
 
+#include <algorithm>
+#include <cmath>
+#include <deque>
 #include <exception>
 #include <map>
+#include <mutex>
 #include <set>
 #include <utility>
+#include <vector>
 
 namespace {
 
@@ -56,10 +62,21 @@ MSG ToMsg(const TMessage &message, const MSG &last) {
   return msg;
 }
 
+// The messages the loop makes itself: window-less, so no window procedure
+// ever sees them.
+constexpr UINT WorkMessage = WM_APP + 1;
+constexpr UINT WatchMessage = WM_APP + 2;
+// MsgWaitForMultipleObjectsEx waits on at most MAXIMUM_WAIT_OBJECTS - 1
+// handles; one of them is the wake event.
+constexpr size_t MaxWatchedHandles = MAXIMUM_WAIT_OBJECTS - 2;
+
 class TWin32Loop : public ILoop {
 public:
+  TWin32Loop() : FWake(::CreateEventA(nullptr, FALSE, FALSE, nullptr)) {}
+
   // A loop's timers end with it.
   ~TWin32Loop() override {
+    if (FWake) ::CloseHandle(FWake);
     for (UINT_PTR id : FTimers) {
       ::KillTimer(nullptr, id);
       TimerProcs.erase(id);
@@ -108,17 +125,24 @@ public:
     return static_cast<double>(count.QuadPart) / frequency;
   }
 
+  // The thread's own messages first (the quit message among them), then
+  // posted work, then ready watches; with none of them, one wait for all.
   int GetMessage(TMessage &message) override {
-    MSG &msg = FLast;
-    msg = MSG{};
-    BOOL result = ::GetMessageA(&msg, nullptr, 0, 0);
-    if (result == -1) return -1;
-    message.Window = msg.hwnd;
-    message.Message = msg.message;
-    message.WParam = msg.wParam;
-    message.LParam = msg.lParam;
-    message.Time = msg.time;
-    return result == 0 ? 0 : 1;
+    for (;;) {
+      MSG &msg = FLast;
+      msg = MSG{};
+      message = TMessage{};
+      if (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        message.Window = msg.hwnd;
+        message.Message = msg.message;
+        message.WParam = msg.wParam;
+        message.LParam = msg.lParam;
+        message.Time = msg.time;
+        return msg.message == WM_QUIT ? 0 : 1;
+      }
+      if (TakeWork(message) || TakeReadyWatch(message)) return 1;
+      if (!Wait()) return -1;
+    }
   }
 
   void TranslateMessage(const TMessage &message) override {
@@ -127,6 +151,8 @@ public:
   }
 
   void DispatchMessage(const TMessage &message) override {
+    if (message.Window == nullptr && message.Message == WorkMessage) return RunWork(message);
+    if (message.Window == nullptr && message.Message == WatchMessage) return RunWatch(message);
     MSG msg = ToMsg(message, FLast);
     ::DispatchMessageA(&msg);
     if (PendingFailure) std::rethrow_exception(std::exchange(PendingFailure, nullptr));
@@ -134,9 +160,121 @@ public:
 
   void PostQuitMessage(int exitCode) override { ::PostQuitMessage(exitCode); }
 
+  void Post(std::function<void()> work) override {
+    {
+      std::lock_guard<std::mutex> lock(FWorkLock);
+      FPosted.push_back(std::move(work));
+    }
+    ::SetEvent(FWake);
+  }
+
+  uintptr_t Watch(TWatch watch) override {
+    size_t handles = 0;
+    for (auto &[id, kept] : FWatches)
+      handles += kept.Handle != NoWaitHandle;
+    if (watch.Handle != NoWaitHandle && handles >= MaxWatchedHandles) return 0;
+    uintptr_t id = FNextWatchId++;
+    FWatches[id] = std::move(watch);
+    return id;
+  }
+
+  void Unwatch(uintptr_t id) override { FWatches.erase(id); }
+
 private:
+  bool TakeWork(TMessage &message) {
+    std::lock_guard<std::mutex> lock(FWorkLock);
+    if (FPosted.empty()) return false;
+    uintptr_t id = FNextWorkId++;
+    FTaken[id] = std::move(FPosted.front());
+    FPosted.pop_front();
+    message.Message = WorkMessage;
+    message.WParam = id;
+    return true;
+  }
+
+  void RunWork(const TMessage &message) {
+    std::function<void()> work;
+    {
+      std::lock_guard<std::mutex> lock(FWorkLock);
+      auto taken = FTaken.find(message.WParam);
+      if (taken == FTaken.end()) return;
+      work = std::move(taken->second);
+      FTaken.erase(taken);
+    }
+    if (work) work();
+  }
+
+  bool TakeReadyWatch(TMessage &message) {
+    while (!FReady.empty()) {
+      auto [id, flags] = FReady.front();
+      FReady.pop_front();
+      if (!FWatches.count(id)) continue;
+      message.Message = WatchMessage;
+      message.WParam = id;
+      message.LParam = static_cast<LPARAM>(flags);
+      return true;
+    }
+    return false;
+  }
+
+  void RunWatch(const TMessage &message) {
+    auto watch = FWatches.find(message.WParam);
+    if (watch == FWatches.end()) return; // unwatched since it was taken
+    auto ready = watch->second.Ready;    // the procedure may unwatch itself
+    if (ready) ready(static_cast<unsigned>(message.LParam));
+  }
+
+  static double DeadlineOf(const TWatch &watch) {
+    return watch.Deadline ? watch.Deadline() : HUGE_VAL;
+  }
+
+  // Sleeps until a message comes, work is posted, a watched handle is
+  // signalled or a watch's deadline passes. Every handle signalled by then is
+  // found ready, not only the first.
+  bool Wait() {
+    std::vector<HANDLE> handles{FWake};
+    std::vector<uintptr_t> ids{0};
+    double next = HUGE_VAL;
+    for (auto &[id, watch] : FWatches) {
+      next = std::min(next, DeadlineOf(watch));
+      if (watch.Handle != NoWaitHandle && watch.Wanted && watch.Wanted() != 0) {
+        handles.push_back(reinterpret_cast<HANDLE>(watch.Handle));
+        ids.push_back(id);
+      }
+    }
+    DWORD timeout = INFINITE;
+    if (next != HUGE_VAL) {
+      double ms = std::ceil((next - Now()) * 1000.0);
+      timeout = ms <= 0 ? 0 : ms >= 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(ms);
+    }
+    DWORD woke = ::MsgWaitForMultipleObjectsEx(static_cast<DWORD>(handles.size()), handles.data(),
+                                               timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (woke == WAIT_FAILED) return false;
+    size_t first = woke < WAIT_OBJECT_0 + handles.size() ? woke - WAIT_OBJECT_0 : handles.size();
+    for (size_t i = 1; i < handles.size(); ++i)
+      if (i == first || (i > first && ::WaitForSingleObject(handles[i], 0) == WAIT_OBJECT_0))
+        FReady.emplace_back(ids[i], unsigned(wfReady));
+    double now = Now();
+    for (auto &[id, watch] : FWatches) {
+      bool queued = std::any_of(FReady.begin(), FReady.end(),
+                                [id = id](const auto &entry) { return entry.first == id; });
+      if (!queued && DeadlineOf(watch) <= now) FReady.emplace_back(id, 0u);
+    }
+    return true;
+  }
+
   std::set<UINT_PTR> FTimers;
   MSG FLast{};
+  HANDLE FWake = nullptr;
+  std::mutex FWorkLock;
+  std::deque<std::function<void()>> FPosted;
+  // Work taken by GetMessage and waiting for DispatchMessage, by number.
+  std::map<uintptr_t, std::function<void()>> FTaken;
+  uintptr_t FNextWorkId = 1;
+  std::map<uintptr_t, TWatch> FWatches;
+  uintptr_t FNextWatchId = 1;
+  // Watches found ready by the last wait, with their flags, not yet taken.
+  std::deque<std::pair<uintptr_t, unsigned>> FReady;
 };
 
 } // namespace

@@ -9,8 +9,8 @@
 #include "platform/win32/WindowsApi.h"
 
 #include "platform/Charsets.h"
-#include "platform/Errors.h"
-#include "platform/TextRender.h"
+#include "base/Errors.h"
+#include "script/TextRender.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "platform/win32/WindowsApi.h"
 
-#include "platform/Errors.h"
+#include "base/Errors.h"
 #include "platform/Output.h"
 #include "platform/StdoutFile.h"
 #include "platform/win32/ChildConsoleTest.h"

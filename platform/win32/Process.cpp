@@ -4,7 +4,7 @@
 
 #include "platform/win32/WindowsApi.h"
 
-#include "platform/CommandLineSplit.h"
+#include "base/CommandLineSplit.h"
 
 namespace {
 

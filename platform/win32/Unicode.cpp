@@ -2,7 +2,7 @@
 // utf8proc, which has no Windows build here.
 #include "platform/Unicode.h"
 
-#include "platform/UnicodeTable.h"
+#include "base/UnicodeTable.h"
 
 int CharWidth(char32_t code) { return TableCharWidth(code); }
 

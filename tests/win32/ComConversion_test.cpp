@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include "ComTestSupport.h"
-#include "platform/fake/RecordingControl.h"
-#include "player/AutomationPlatform.h"
+#include "fake/RecordingControl.h"
+#include "platform/AutomationPlatform.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "player/Automation.h"
+#include "platform/Automation.h"
 #include "player/PlayerTestSupport.h"
 
 // Points the server's log at a fresh file and clears the other settings; the

@@ -1,0 +1,65 @@
+// Following an MPRIS player: which player on the bus to follow, its
+// PlaybackStatus as a player state, and how polled positions, Seeked signals
+// and status changes move the followed clock.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "player/follow/FollowClock.h"
+
+inline const std::string MprisPrefix = "org.mpris.MediaPlayer2.";
+
+struct TMprisCandidate {
+  std::string BusName;
+  std::string Status; // PlaybackStatus
+  std::string Url;    // xesam:url of the current track
+};
+
+// The player to follow among `players`, -1 when none fits: only MPRIS names,
+// and with `name` only those ending in "." + name or with an instance after
+// it ("chromium" fits "chromium.instance1234"); of those, the one playing
+// `videoPath` (an absolute path, may be empty), else the first playing, else
+// the first.
+int ChooseMprisPlayer(const std::vector<TMprisCandidate> &players, const std::string &name,
+                      const std::string &videoPath);
+// The local path of a file:// URL, percent-decoded; empty for other URLs.
+std::string PathOfFileUrl(std::string_view url);
+// What was looked for, for the error when nothing fits.
+std::string MprisLookedFor(const std::string &name);
+
+class TMprisSession {
+public:
+  // How often Position is asked for: it is never signalled.
+  static constexpr int PollMs = 20;
+  // After a seek of ours, polled positions are not trusted until the
+  // player's Seeked signal, or this long.
+  static constexpr double SeekSettleSeconds = 1.5;
+
+  explicit TMprisSession(TFollowClock &clock) : FClock(clock) {}
+
+  void Status(std::string_view status, TFollowTime at);
+  void Rate(double rate, TFollowTime at);
+  // A poll of Position is sent: the token to hand back with its answer.
+  uint64_t PollSent() const { return FGeneration; }
+  // Position in microseconds as polled. An unchanged value is stale (the
+  // player refreshes it seldom): prediction goes on; a changed one is fresh
+  // at `at`. Answers to polls sent before a seek are dropped.
+  void PollAnswer(uint64_t token, int64_t micros, TFollowTime at);
+  void Seeked(int64_t micros, TFollowTime at);
+  // A seek of ours was asked for.
+  void OwnSeek(TFollowTime at);
+
+  int32_t State() const;
+
+private:
+  TFollowClock &FClock;
+  std::string FStatus;
+  uint64_t FGeneration = 1;
+  bool FSettling = false;
+  TFollowTime FSettleUntil{};
+  bool FFreshNext = true;
+  int64_t FLastPolled = 0;
+};
