@@ -1,9 +1,15 @@
 // The timer tick: waiting for playback, the due subtitles, the key drain,
-// failures inside a tick, and the message loop that runs the ticks.
+// failures inside a tick, and the message loop that runs the ticks. The wake
+// between ticks, on the fake loop's clock: entries on their frames,
+// a stalled player, pause and seek, the same entries as ticks alone, the
+// shift keys and the script frame rate, and input that must not upset it.
 #include <gtest/gtest.h>
+
+#include <cmath>
 
 #include "driver/TestDriver.h"
 #include "driver/TestPlayer.h"
+#include "player/FrameSignal.h"
 
 namespace {
 
@@ -169,4 +175,310 @@ TEST_F(ClockTest, MessageLoopRunsTicksUntilQuit) {
   T.Driver.RunMessageLoop();
   EXPECT_EQ(Player.Count("GetPosition"), 1) << "no tick after the quit message";
   EXPECT_EQ(T.Loop.Messages.size(), 4u);
+}
+
+namespace {
+
+using TTexts = std::vector<std::string>;
+
+// A video at 25 frames a second on the fake clock.
+struct TVideo {
+  double Base = 0;  // position when it last started or stopped
+  double Since = 0; // clock then
+  bool Playing = false;
+  bool Stepped = false; // reports whole frames, as the frame on screen
+  double At(double clock) const {
+    double position = Base + (Playing ? 25 * (clock - Since) : 0);
+    return Stepped ? std::floor(position) : position;
+  }
+  void Set(double clock, double position, bool playing) {
+    Base = position;
+    Since = clock;
+    Playing = playing;
+  }
+};
+
+class WakeTest : public ::testing::Test {
+protected:
+  void Load(const std::string &fps = "25") {
+    T.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=" + fps, "TITLE=Test", "}", "{T;10", "one", "}",
+                                     "{T;20", "two", "}", "{T;20", "three", "}", "{T;30", "four",
+                                     "}", "{T;500", "five", "}"}));
+    T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
+    T.Driver.Script->LoadFromFile("s.txt");
+    T.Driver.Player = &Player;
+    T.Driver.Settings.Debug = false;
+    const double rate = T.Driver.Script->FrameRate;
+    T.Driver.Predictor.SetRate(rate, TDriver::PositionStep(rate));
+    Player.Follow = [this] { return Video.At(T.Loop.Clock); };
+  }
+  void SetUp() override { Load(); }
+  // A fresh run for the next case of a table.
+  void Restart(const std::string &fps = "25") {
+    T.Driver.CancelWake();
+    T.Driver.Timing = TSubtitleTiming();
+    T.Driver.Predictor = TPositionPredictor();
+    T.Driver.LastReading = NAN;
+    T.Driver.PlayingStarted = false;
+    T.Loop.OneShotsFired.clear();
+    T.Output.Lines.clear();
+    Written.clear();
+    Load(fps);
+  }
+  void TearDown() override { T.Driver.Player.Clear(); }
+
+  // Starts the video now; the first tick sees it playing.
+  void Start() {
+    Start0 = T.Loop.Clock;
+    Video.Set(T.Loop.Clock, 0, true);
+    Player.State = vsPlaying;
+    T.Driver.TimerTick();
+    NextTick = T.Loop.Clock + 0.180;
+  }
+  // Runs the clock in half-millisecond steps with a tick every 180 ms,
+  // noting when each line is written (seconds after the start).
+  void RunFor(double seconds) {
+    const double end = T.Loop.Clock + seconds;
+    while (T.Loop.Clock < end) {
+      T.Loop.RunClockTo(std::min({T.Loop.Clock + 0.0005, NextTick, end}));
+      if (T.Loop.Clock >= NextTick) {
+        T.Driver.TimerTick();
+        NextTick += 0.180;
+      }
+      for (size_t i = Written.size(); i < T.Output.Lines.size(); ++i) {
+        std::string line = T.Output.Lines[i];
+        while (!line.empty() && line.back() == ' ')
+          line.pop_back();
+        Written.push_back({T.Loop.Clock - Start0, line});
+      }
+    }
+  }
+  void Press(char key) { T.Driver.HandleKey(TFakeConsole::KeyRecord(key, true)); }
+  TTexts Texts() const {
+    TTexts texts;
+    for (auto &w : Written)
+      texts.push_back(w.second);
+    return texts;
+  }
+  double MomentOf(const std::string &text) const {
+    for (auto &w : Written)
+      if (w.second == text) return w.first;
+    return -1;
+  }
+
+  TTestDriver T;
+  TTestPlayer Player;
+  TVideo Video;
+  double Start0 = 0;
+  double NextTick = 0;
+  std::vector<std::pair<double, std::string>> Written;
+};
+
+} // namespace
+
+TEST_F(WakeTest, EachEntryOnItsFrameNeverEarly) {
+  struct TCase {
+    bool Stepped;
+    double Phase; // of the ticks against the frames
+    double Late;  // how late an entry may come
+  } cases[] = {
+      {false, 0, 0.0015}, {false, 0.013, 0.0015}, {true, 0.007, 0.0415}, {true, 0.031, 0.0415}};
+  for (const TCase &c : cases) {
+    Restart();
+    T.Loop.RunClockBy(c.Phase);
+    Video.Stepped = c.Stepped;
+    Start();
+    RunFor(1.5);
+    EXPECT_EQ(Texts(), (TTexts{"one", "two", "three", "four"})) << c.Phase;
+    const double due[] = {0.4, 0.8, 0.8, 1.2};
+    for (size_t i = 0; i < 4 && i < Written.size(); ++i) {
+      EXPECT_GE(Written[i].first, due[i] - 1e-9) << Written[i].second << " early";
+      EXPECT_LE(Written[i].first, due[i] + c.Late) << Written[i].second << " phase " << c.Phase;
+    }
+  }
+}
+
+TEST_F(WakeTest, StalledPlayerIsAskedAgainWithoutASpin) {
+  Start();
+  RunFor(0.3);
+  Video.Set(T.Loop.Clock, 9.5, false); // buffering: short of "one", still playing
+  const size_t firedBefore = T.Loop.OneShotsFired.size();
+  RunFor(2.0);
+  EXPECT_TRUE(Texts().empty());
+  const size_t wakes = T.Loop.OneShotsFired.size() - firedBefore;
+  EXPECT_GE(wakes, 3u) << "a stalled player is asked again";
+  EXPECT_LE(wakes, 30u) << "a stalled player is asked in a spin";
+  EXPECT_GE(Player.Count("GetState"), 3);
+  for (size_t i = 1; i < T.Loop.OneShotsFired.size(); ++i)
+    ASSERT_GE(T.Loop.OneShotsFired[i] - T.Loop.OneShotsFired[i - 1], 0.001 - 1e-9);
+
+  Video.Set(T.Loop.Clock, 9.5, true);
+  const double resumed = T.Loop.Clock - Start0;
+  RunFor(0.3);
+  EXPECT_EQ(Texts(), TTexts{"one"});
+  EXPECT_LE(MomentOf("one"), resumed + 0.02 + 0.181) << "no later than a tick would";
+}
+
+TEST_F(WakeTest, PauseSetsNoWakeAndPlayAndSeekPlanAtOnce) {
+  Start();
+  RunFor(0.2);
+  Player.State = vsPaused;
+  Video.Set(T.Loop.Clock, Video.At(T.Loop.Clock), false);
+  Press('u');
+  RunFor(0.5);
+  EXPECT_TRUE(T.Loop.OneShots.empty()) << "a wake while paused";
+  EXPECT_TRUE(Texts().empty());
+
+  Player.State = vsPlaying;
+  Video.Set(T.Loop.Clock, Video.At(T.Loop.Clock), true);
+  Press('p');
+  const double played = T.Loop.Clock - Start0;
+  RunFor(0.3);
+  EXPECT_EQ(Texts(), TTexts{"one"});
+  EXPECT_NEAR(MomentOf("one"), played + 0.2, 0.0015) << "5 frames after the play key";
+
+  Video.Set(T.Loop.Clock, Video.At(T.Loop.Clock) + 250, true); // the seek the key asks for
+  Press('.');
+  const double sought = T.Loop.Clock - Start0;
+  RunFor(0.01);
+  EXPECT_EQ(Texts(), (TTexts{"one", "two", "three", "four"}));
+  EXPECT_LE(MomentOf("four"), sought + 0.0015) << "a seek does not wait for the tick";
+}
+
+// The wake changes only when entries are written: run with and without it,
+// through a backward seek and a player that slips back without one.
+TEST_F(WakeTest, SameEntriesInTheSameOrderAsTicksAlone) {
+  TTexts runs[2];
+  for (bool tickOnly : {true, false}) {
+    Restart();
+    T.Driver.Settings.TickOnly = tickOnly;
+    Start();
+    RunFor(1.3);
+    Video.Set(T.Loop.Clock, Video.At(T.Loop.Clock) - 0.6, true); // slips back
+    RunFor(0.5);
+    Video.Set(T.Loop.Clock, 0, true);
+    Press(',');
+    RunFor(1.3);
+    runs[tickOnly ? 0 : 1] = Texts();
+    if (tickOnly) EXPECT_TRUE(T.Loop.OneShotsFired.empty());
+    T.Driver.Settings.TickOnly = false;
+  }
+  EXPECT_EQ(runs[1], runs[0]);
+  EXPECT_EQ(runs[0], (TTexts{"one", "two", "three", "four", "one", "two", "three", "four"}));
+}
+
+TEST_F(WakeTest, ShiftKeysAndScriptFrameRateMoveTheDueMoment) {
+  struct TCase {
+    const char *Keys;
+    double SubFps;
+    double Due; // of "four", frame 30
+  } cases[] = {{"", 0, 1.2},        {"xxx", 0, 1.5}, {"zz", 0, 1.0},
+               {"X", 0, 2.2},       {"Zx", 0, 0.3},  {"", 23.976, 30 * 23.976 / 25 / 25},
+               {"x", 50, 2.4 + 0.1}};
+  for (const TCase &c : cases) {
+    Restart();
+    T.Driver.Timing.SubFps = c.SubFps;
+    for (const char *key = c.Keys; *key; ++key)
+      Press(*key);
+    Start();
+    RunFor(c.Due + 0.1);
+    EXPECT_NEAR(MomentOf("four"), c.Due, 0.0015) << c.Keys << " " << c.SubFps;
+  }
+}
+
+TEST_F(WakeTest, ShiftShowsInTitleAndLogAndALaterShiftShowsNothingAgain) {
+  T.Driver.Settings.Debug = true;
+  Press('x');
+  Press('x');
+  Press('x');
+  EXPECT_EQ(T.Console.Title, "Test  [+0.3 s]");
+  EXPECT_EQ(T.Output.Lines.back(), "Subtitle delay +0.3 s");
+  Press('Z');
+  EXPECT_EQ(T.Console.Title, "Test  [-0.7 s]");
+  Press('X');
+  Press('z');
+  Press('z');
+  Press('z');
+  EXPECT_EQ(T.Console.Title, "Test");
+  T.Driver.Settings.Debug = false;
+  T.Output.Lines.clear();
+
+  Start();
+  RunFor(1.3);
+  Press('X'); // a second later: the last four are due again only in a second
+  RunFor(1.5);
+  EXPECT_EQ(Texts(), (TTexts{"one", "two", "three", "four"}));
+  Video.Set(T.Loop.Clock, 0, true);
+  Press('<'); // a seek back past them shows them again, a second late
+  const double sought = T.Loop.Clock - Start0;
+  RunFor(2.3);
+  EXPECT_EQ(Texts().size(), 8u);
+  EXPECT_NEAR(MomentOf("four") + 0, 1.2, 0.0015);
+  EXPECT_NEAR(Written[4].first, sought + 1.4, 0.0015) << Written[4].second;
+}
+
+TEST_F(WakeTest, RatesDelaysAndPressesOutOfRange) {
+  // No usable rate: no wake ever, the ticks carry on alone.
+  for (const char *fps : {"0", "NAN", "1e9"}) {
+    Restart(fps);
+    Video.Set(T.Loop.Clock, 0, true);
+    Press('x');
+    T.Driver.PlayingStarted = true;
+    for (int i = 0; i < 5; ++i) {
+      Player.Position = i * 10;
+      Player.Follow = nullptr;
+      T.Driver.TimerTick();
+      T.Loop.RunClockBy(0.18);
+    }
+    EXPECT_TRUE(T.Loop.OneShots.empty()) << fps;
+    EXPECT_TRUE(T.Loop.OneShotsFired.empty()) << fps;
+  }
+
+  // Ten hours either way, ten thousand presses, and a shift that stops at a
+  // day.
+  for (int64_t shift : {36000000LL, -36000000LL}) {
+    Restart();
+    T.Driver.Timing.ShiftMs = shift;
+    Start();
+    RunFor(0.5);
+    EXPECT_EQ(Texts().size(), shift > 0 ? 0u : 5u) << shift;
+    for (const auto &shot : T.Loop.OneShots)
+      EXPECT_LE(shot.second.Due - T.Loop.Clock, 60.001);
+  }
+  for (char key : {'X', 'Z'}) {
+    T.Driver.Timing = TSubtitleTiming();
+    for (int i = 0; i < 10000; ++i)
+      Press(key);
+    const int64_t sign = key == 'X' ? 1 : -1;
+    EXPECT_EQ(T.Driver.Timing.ShiftMs, sign * 10000000);
+    T.Driver.ShiftSubtitles(sign * TSubtitleTiming::MaxShiftMs);
+    EXPECT_EQ(T.Driver.Timing.ShiftMs, sign * TSubtitleTiming::MaxShiftMs);
+  }
+  EXPECT_EQ(T.Console.Title, "Test  [-86400.0 s]");
+}
+
+// Frame reports are asked for only shortly before an entry falls due, and a
+// report then reads the player at once; one far from it costs no call.
+TEST_F(WakeTest, FrameReportsJustBeforeAnEntryWriteItOnTheFrame) {
+  std::vector<std::pair<double, bool>> switched;
+  const int owner = 0;
+  SetFrameSwitch(&owner, [&](bool on) { switched.push_back({T.Loop.Clock - Start0, on}); });
+  Start();
+  RunFor(0.2);
+  const int reads = Player.Count("GetPosition");
+  T.Driver.FrameShown();
+  EXPECT_EQ(Player.Count("GetPosition"), reads) << "a report far from the due frame";
+  EXPECT_TRUE(switched.empty() || !switched.back().second);
+
+  RunFor(0.16);
+  ASSERT_FALSE(switched.empty());
+  EXPECT_TRUE(switched.back().second);
+  EXPECT_GE(switched.back().first, 0.3 - 0.001) << "asked for too soon";
+  Video.Set(T.Loop.Clock, 10, true); // the player is a little ahead of the clock
+  T.Driver.FrameShown();
+  RunFor(0.0005);
+  EXPECT_EQ(Texts(), TTexts{"one"});
+  EXPECT_NEAR(MomentOf("one"), 0.36, 0.001);
+  ClearFrameSwitch(&owner);
+  WantFrames(false);
 }

@@ -6,7 +6,7 @@
 #include <string_view>
 
 #include "driver/TextUnits.h"
-#include "script/TextStyle.h"
+#include "base/TextStyle.h"
 
 namespace {
 

@@ -3,10 +3,10 @@
 
 #include <algorithm>
 
-#include "script/TextRender.h"
+#include "base/TextRender.h"
 #include "platform/Unicode.h"
 #include "base/Utf8.h"
-#include "script/TextStyle.h"
+#include "base/TextStyle.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "fake/FakeCodePages.h"
 #include "fake/FakeFiles.h"
 #include "script/SubtitleReaders.h"
-#include "script/TextStyle.h"
+#include "base/TextStyle.h"
 #include "script/UntCaptel.h"
 #include "base/Utf8.h"
 

@@ -7,7 +7,7 @@
 
 #include "script/ScriptText.h"
 #include "script/TextLines.h"
-#include "script/TextStyle.h"
+#include "base/TextStyle.h"
 #include "base/Utf8.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include "fake/RecordingControl.h"
 #include "player/UntIFAMovie.h"
 #include "script/ScriptTestSupport.h"
-#include "script/TextStyle.h"
+#include "base/TextStyle.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 
 #include "platform/CodePages.h"
 #include "base/Errors.h"
-#include "script/TextRender.h"
+#include "base/TextRender.h"
 #include "platform/posix/InOutErrors.h"
 #include "platform/posix/PrivateDescriptor.h"
 #include "platform/posix/TerminalCharset.h"

@@ -10,7 +10,7 @@
 
 #include "platform/Charsets.h"
 #include "base/Errors.h"
-#include "script/TextRender.h"
+#include "base/TextRender.h"
 
 namespace {
 
