@@ -2,7 +2,7 @@
 // as UTF-8 with WideCharToMultiByte. Windows has no charset detector here.
 #include "platform/Charsets.h"
 
-#include <windows.h>
+#include "platform/win32/WindowsApi.h"
 
 namespace {
 
