@@ -1,8 +1,8 @@
 // Rendering imported text lines for a screen or a file.
 #include "base/TextRender.h"
 
-#include "base/Utf8.h"
 #include "base/TextStyle.h"
+#include "base/Utf8.h"
 
 std::string RenderText(const std::string &utf8, bool screen, bool sgr) {
   std::string out;

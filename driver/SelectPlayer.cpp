@@ -4,8 +4,8 @@
 #include "driver/Driver.h"
 
 #include "base/Ascii.h"
-#include "player/follow/Followers.h"
 #include "player/PlayerControls.h"
+#include "player/follow/Followers.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <clocale>
 
 #include "driver/Driver.h"
-#include "player/StandInControls.h"
-#include "player/follow/Followers.h"
 #include "platform/Automation.h"
 #include "platform/Streams.h"
+#include "player/StandInControls.h"
+#include "player/follow/Followers.h"
 
 int main(int argc, char **argv) {
   // Characters follow the user's locale (the terminal's charset on POSIX);

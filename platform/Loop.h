@@ -25,9 +25,9 @@ constexpr TWaitHandle NoWaitHandle = -1;
 // What a watch waits for and what it found. On Windows a handle is only ever
 // signalled: any wanted flag waits on it, and it comes back as wfReady.
 enum : unsigned {
-  wfRead = 1,    // bytes to read, or the peer has ended
-  wfWrite = 2,   // room to write
-  wfHangUp = 4,  // the peer has gone or the handle failed (never asked for)
+  wfRead = 1,   // bytes to read, or the peer has ended
+  wfWrite = 2,  // room to write
+  wfHangUp = 4, // the peer has gone or the handle failed (never asked for)
   wfReady = wfRead | wfWrite,
 };
 

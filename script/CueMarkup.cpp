@@ -5,10 +5,10 @@
 
 #include <cctype>
 
-#include "script/ScriptText.h"
-#include "script/TextLines.h"
 #include "base/TextStyle.h"
 #include "base/Utf8.h"
+#include "script/ScriptText.h"
+#include "script/TextLines.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 
 #include <algorithm>
 
-#include "platform/Charsets.h"
 #include "base/Utf8.h"
+#include "platform/Charsets.h"
 
 namespace {
 

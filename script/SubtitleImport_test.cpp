@@ -5,10 +5,10 @@
 
 #include <cmath>
 
+#include "base/TextStyle.h"
 #include "fake/RecordingControl.h"
 #include "player/UntIFAMovie.h"
 #include "script/ScriptTestSupport.h"
-#include "base/TextStyle.h"
 
 namespace {
 

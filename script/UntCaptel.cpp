@@ -2,9 +2,9 @@
 // cursor over the subtitle table, and the code-page handling of texts.
 #include "script/UntCaptel.h"
 
+#include "base/Int32.h"
 #include "platform/CodePages.h"
 #include "platform/Files.h"
-#include "base/Int32.h"
 #include "script/ScriptText.h"
 
 TCaptel::TCaptel(TLogProc logProc, ICodePages &codePages, IFileSystem &files)

@@ -20,9 +20,7 @@ unsigned WatchFlags(short revents) {
 }
 
 // A deadline on the loop's clock as a moment of the steady clock.
-TPosixLoop::TClock::time_point DeadlineOf(const TWatch &watch) {
-  if (!watch.Deadline) return TPosixLoop::TClock::time_point::max();
-  double seconds = watch.Deadline();
+TPosixLoop::TClock::time_point SteadyMoment(double seconds) {
   if (!(seconds < 1e9)) return TPosixLoop::TClock::time_point::max();
   return TPosixLoop::TClock::time_point(std::chrono::duration_cast<TPosixLoop::TClock::duration>(
       std::chrono::duration<double>(seconds)));
@@ -90,20 +88,9 @@ void TPosixLoop::DispatchMessage(const TMessage &message) {
     if (timer->second.OneShot) FTimers.erase(timer);
     if (proc) proc();
   } else if (message.Message == WorkMessage) {
-    std::function<void()> work;
-    {
-      std::lock_guard<std::mutex> lock(FWorkLock);
-      auto taken = FTaken.find(message.WParam);
-      if (taken == FTaken.end()) return;
-      work = std::move(taken->second);
-      FTaken.erase(taken);
-    }
-    if (work) work();
+    FWork.Run(message.WParam);
   } else if (message.Message == WatchMessage) {
-    auto watch = FWatches.find(message.WParam);
-    if (watch == FWatches.end()) return; // unwatched since it was taken
-    auto ready = watch->second.Ready;    // the procedure may unwatch itself
-    if (ready) ready(static_cast<unsigned>(message.LParam));
+    FWatches.Run(message.WParam, static_cast<unsigned>(message.LParam));
   }
 }
 
@@ -113,21 +100,15 @@ void TPosixLoop::PostQuitMessage(int exitCode) {
 }
 
 void TPosixLoop::Post(std::function<void()> work) {
-  {
-    std::lock_guard<std::mutex> lock(FWorkLock);
-    FPosted.push_back(std::move(work));
-  }
+  FWork.Post(std::move(work));
   // A full pipe already holds a wake-up, so a failed write loses nothing.
   char byte = 1;
   if (FWakeWrite >= 0) (void)!write(FWakeWrite, &byte, 1);
 }
 
 bool TPosixLoop::TakeWork(TMessage &message) {
-  std::lock_guard<std::mutex> lock(FWorkLock);
-  if (FPosted.empty()) return false;
-  uintptr_t id = FNextWorkId++;
-  FTaken[id] = std::move(FPosted.front());
-  FPosted.pop_front();
+  uintptr_t id = 0;
+  if (!FWork.Take(id)) return false;
   message.Message = WorkMessage;
   message.WParam = id;
   return true;
@@ -155,25 +136,18 @@ bool TPosixLoop::TakeDueTimer(TMessage &message) {
   return true;
 }
 
-uintptr_t TPosixLoop::Watch(TWatch watch) {
-  uintptr_t id = FNextWatchId++;
-  FWatches[id] = std::move(watch);
-  return id;
-}
+uintptr_t TPosixLoop::Watch(TWatch watch) { return FWatches.Add(std::move(watch)); }
 
-void TPosixLoop::Unwatch(uintptr_t id) { FWatches.erase(id); }
+void TPosixLoop::Unwatch(uintptr_t id) { FWatches.Remove(id); }
 
 bool TPosixLoop::TakeReadyWatch(TMessage &message) {
-  while (!FReadyWatches.empty()) {
-    auto [id, events] = FReadyWatches.front();
-    FReadyWatches.pop_front();
-    if (!FWatches.count(id)) continue;
-    message.Message = WatchMessage;
-    message.WParam = id;
-    message.LParam = events;
-    return true;
-  }
-  return false;
+  uintptr_t id = 0;
+  unsigned flags = 0;
+  if (!FWatches.TakeReady(id, flags)) return false;
+  message.Message = WatchMessage;
+  message.WParam = id;
+  message.LParam = static_cast<intptr_t>(flags);
+  return true;
 }
 
 // Sleeps until the next timer or watch deadline, a watched descriptor is
@@ -187,10 +161,10 @@ void TPosixLoop::WaitForWake() {
     next = std::min(next, timer.Due);
   std::vector<pollfd> fds{{FWakeRead, POLLIN, 0}};
   std::vector<uintptr_t> ids{0};
-  for (auto &[id, watch] : FWatches) {
-    next = std::min(next, DeadlineOf(watch));
-    short events = watch.Wanted ? PollEvents(watch.Wanted()) : 0;
-    if (events != 0 && watch.Handle >= 0) {
+  for (auto &[id, watch] : FWatches.All()) {
+    next = std::min(next, SteadyMoment(TWatchTable::DeadlineOf(watch)));
+    short events = PollEvents(TWatchTable::WantedOf(watch));
+    if (events != 0) {
       fds.push_back({static_cast<int>(watch.Handle), events, 0});
       ids.push_back(id);
     }
@@ -208,15 +182,9 @@ void TPosixLoop::WaitForWake() {
   int ready = ppoll(first, fds.size() - (first - fds.data()), timeoutPointer, nullptr);
   if (ready > 0 && fds[0].revents) DrainWakePipe();
   // Ready descriptors first, then watches whose deadline has passed.
-  auto now = TClock::now();
   for (size_t i = 1; i < fds.size(); ++i)
-    if (ready > 0 && fds[i].revents) FReadyWatches.emplace_back(ids[i], WatchFlags(fds[i].revents));
-  for (auto &[id, watch] : FWatches) {
-    bool queued = false;
-    for (auto &entry : FReadyWatches)
-      queued = queued || entry.first == id;
-    if (!queued && DeadlineOf(watch) <= now) FReadyWatches.emplace_back(id, 0u);
-  }
+    if (ready > 0 && fds[i].revents) FWatches.MarkReady(ids[i], WatchFlags(fds[i].revents));
+  FWatches.MarkDeadlinesPassed(Now());
 }
 
 void TPosixLoop::DrainWakePipe() {

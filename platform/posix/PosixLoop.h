@@ -4,13 +4,12 @@
 
 #include <chrono>
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
-#include <mutex>
 #include <vector>
 
 #include "platform/Loop.h"
+#include "platform/LoopParts.h"
 
 class TPosixLoop : public ILoop {
 public:
@@ -60,14 +59,6 @@ private:
   bool FQuitPosted = false;
   int FQuitCode = 0;
 
-  std::mutex FWorkLock;
-  std::deque<std::function<void()>> FPosted;
-  // Work taken by GetMessage and waiting for DispatchMessage, by number.
-  std::map<uintptr_t, std::function<void()>> FTaken;
-  uintptr_t FNextWorkId = 1;
-
-  std::map<uintptr_t, TWatch> FWatches;
-  uintptr_t FNextWatchId = 1;
-  // Watches found ready by the last wait, with their flags, not yet taken.
-  std::deque<std::pair<uintptr_t, unsigned>> FReadyWatches;
+  TPostedWork FWork;
+  TWatchTable FWatches;
 };

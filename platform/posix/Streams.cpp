@@ -40,9 +40,9 @@ public:
   bool WaitForInput(double seconds) override {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
     while (FSocket >= 0) {
-      const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-                            deadline - std::chrono::steady_clock::now())
-                            .count();
+      const auto left =
+          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
+              .count();
       pollfd fd{FSocket, static_cast<short>(POLLIN | (FPending.empty() ? 0 : POLLOUT)), 0};
       int ready = left <= 0 ? 0 : poll(&fd, 1, static_cast<int>(left));
       if (ready < 0 && errno == EINTR) continue;
@@ -167,8 +167,9 @@ public:
   explicit TPosixStreams(ILoop &loop) : FLoop(loop) {}
   std::unique_ptr<IByteStream> Connect(const TStreamAddress &address, TStreamHandlers handlers,
                                        std::string &error) override {
-    int fd = address.Kind == TStreamAddress::saLocal ? ConnectLocal(address.Path, error)
-                                                       : ConnectTcp(address.Host, address.Port, error);
+    int fd = address.Kind == TStreamAddress::saLocal
+                 ? ConnectLocal(address.Path, error)
+                 : ConnectTcp(address.Host, address.Port, error);
     if (fd < 0) return nullptr;
     return std::make_unique<TSocketStream>(FLoop, fd, std::move(handlers));
   }

@@ -4,15 +4,14 @@
 // all waited for in one MsgWaitForMultipleObjectsEx. The same loop serves the
 // window messages of any COM control created on this thread.
 #include "platform/Loop.h"
+#include "platform/LoopParts.h"
 
 #include "platform/win32/WindowsApi.h"
 
 #include <algorithm>
 #include <cmath>
-#include <deque>
 #include <exception>
 #include <map>
-#include <mutex>
 #include <set>
 #include <utility>
 #include <vector>
@@ -97,7 +96,7 @@ public:
   }
 
   // A second timer of the same kind, killed by its own callback: the wait
-  // stays in GetMessageA, so window messages are served as before.
+  // stays in the one wait of GetMessage, so window messages are served as before.
   uintptr_t SetOneShotTimer(uint32_t delayMs, TTimerProc proc) override {
     UINT_PTR id = ::SetTimer(nullptr, 0, delayMs == 0 ? 1 : delayMs, TimerCallback);
     if (id == 0) return 0;
@@ -151,8 +150,10 @@ public:
   }
 
   void DispatchMessage(const TMessage &message) override {
-    if (message.Window == nullptr && message.Message == WorkMessage) return RunWork(message);
-    if (message.Window == nullptr && message.Message == WatchMessage) return RunWatch(message);
+    if (message.Window == nullptr && message.Message == WorkMessage)
+      return FWork.Run(message.WParam);
+    if (message.Window == nullptr && message.Message == WatchMessage)
+      return FWatches.Run(message.WParam, static_cast<unsigned>(message.LParam));
     MSG msg = ToMsg(message, FLast);
     ::DispatchMessageA(&msg);
     if (PendingFailure) std::rethrow_exception(std::exchange(PendingFailure, nullptr));
@@ -161,71 +162,34 @@ public:
   void PostQuitMessage(int exitCode) override { ::PostQuitMessage(exitCode); }
 
   void Post(std::function<void()> work) override {
-    {
-      std::lock_guard<std::mutex> lock(FWorkLock);
-      FPosted.push_back(std::move(work));
-    }
+    FWork.Post(std::move(work));
     ::SetEvent(FWake);
   }
 
   uintptr_t Watch(TWatch watch) override {
-    size_t handles = 0;
-    for (auto &[id, kept] : FWatches)
-      handles += kept.Handle != NoWaitHandle;
-    if (watch.Handle != NoWaitHandle && handles >= MaxWatchedHandles) return 0;
-    uintptr_t id = FNextWatchId++;
-    FWatches[id] = std::move(watch);
-    return id;
+    if (watch.Handle != NoWaitHandle && FWatches.HandleCount() >= MaxWatchedHandles) return 0;
+    return FWatches.Add(std::move(watch));
   }
 
-  void Unwatch(uintptr_t id) override { FWatches.erase(id); }
+  void Unwatch(uintptr_t id) override { FWatches.Remove(id); }
 
 private:
   bool TakeWork(TMessage &message) {
-    std::lock_guard<std::mutex> lock(FWorkLock);
-    if (FPosted.empty()) return false;
-    uintptr_t id = FNextWorkId++;
-    FTaken[id] = std::move(FPosted.front());
-    FPosted.pop_front();
+    uintptr_t id = 0;
+    if (!FWork.Take(id)) return false;
     message.Message = WorkMessage;
     message.WParam = id;
     return true;
   }
 
-  void RunWork(const TMessage &message) {
-    std::function<void()> work;
-    {
-      std::lock_guard<std::mutex> lock(FWorkLock);
-      auto taken = FTaken.find(message.WParam);
-      if (taken == FTaken.end()) return;
-      work = std::move(taken->second);
-      FTaken.erase(taken);
-    }
-    if (work) work();
-  }
-
   bool TakeReadyWatch(TMessage &message) {
-    while (!FReady.empty()) {
-      auto [id, flags] = FReady.front();
-      FReady.pop_front();
-      if (!FWatches.count(id)) continue;
-      message.Message = WatchMessage;
-      message.WParam = id;
-      message.LParam = static_cast<LPARAM>(flags);
-      return true;
-    }
-    return false;
-  }
-
-  void RunWatch(const TMessage &message) {
-    auto watch = FWatches.find(message.WParam);
-    if (watch == FWatches.end()) return; // unwatched since it was taken
-    auto ready = watch->second.Ready;    // the procedure may unwatch itself
-    if (ready) ready(static_cast<unsigned>(message.LParam));
-  }
-
-  static double DeadlineOf(const TWatch &watch) {
-    return watch.Deadline ? watch.Deadline() : HUGE_VAL;
+    uintptr_t id = 0;
+    unsigned flags = 0;
+    if (!FWatches.TakeReady(id, flags)) return false;
+    message.Message = WatchMessage;
+    message.WParam = id;
+    message.LParam = static_cast<LPARAM>(flags);
+    return true;
   }
 
   // Sleeps until a message comes, work is posted, a watched handle is
@@ -235,9 +199,9 @@ private:
     std::vector<HANDLE> handles{FWake};
     std::vector<uintptr_t> ids{0};
     double next = HUGE_VAL;
-    for (auto &[id, watch] : FWatches) {
-      next = std::min(next, DeadlineOf(watch));
-      if (watch.Handle != NoWaitHandle && watch.Wanted && watch.Wanted() != 0) {
+    for (auto &[id, watch] : FWatches.All()) {
+      next = std::min(next, TWatchTable::DeadlineOf(watch));
+      if (TWatchTable::WantedOf(watch) != 0) {
         handles.push_back(reinterpret_cast<HANDLE>(watch.Handle));
         ids.push_back(id);
       }
@@ -253,28 +217,16 @@ private:
     size_t first = woke < WAIT_OBJECT_0 + handles.size() ? woke - WAIT_OBJECT_0 : handles.size();
     for (size_t i = 1; i < handles.size(); ++i)
       if (i == first || (i > first && ::WaitForSingleObject(handles[i], 0) == WAIT_OBJECT_0))
-        FReady.emplace_back(ids[i], unsigned(wfReady));
-    double now = Now();
-    for (auto &[id, watch] : FWatches) {
-      bool queued = std::any_of(FReady.begin(), FReady.end(),
-                                [id = id](const auto &entry) { return entry.first == id; });
-      if (!queued && DeadlineOf(watch) <= now) FReady.emplace_back(id, 0u);
-    }
+        FWatches.MarkReady(ids[i], wfReady);
+    FWatches.MarkDeadlinesPassed(Now());
     return true;
   }
 
   std::set<UINT_PTR> FTimers;
   MSG FLast{};
   HANDLE FWake = nullptr;
-  std::mutex FWorkLock;
-  std::deque<std::function<void()>> FPosted;
-  // Work taken by GetMessage and waiting for DispatchMessage, by number.
-  std::map<uintptr_t, std::function<void()>> FTaken;
-  uintptr_t FNextWorkId = 1;
-  std::map<uintptr_t, TWatch> FWatches;
-  uintptr_t FNextWatchId = 1;
-  // Watches found ready by the last wait, with their flags, not yet taken.
-  std::deque<std::pair<uintptr_t, unsigned>> FReady;
+  TPostedWork FWork;
+  TWatchTable FWatches;
 };
 
 } // namespace

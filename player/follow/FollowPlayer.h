@@ -6,9 +6,9 @@
 #include <functional>
 #include <string>
 
-#include "player/follow/FollowClock.h"
 #include "platform/InterfacedObject.h"
 #include "player/UntVideoIF.h"
+#include "player/follow/FollowClock.h"
 
 // Told once, with one line for the user, when the followed player has gone.
 using TEndedProc = std::function<void(const std::string &)>;

@@ -2,8 +2,8 @@
 // and how polls, Seeked signals and seeks of ours move the followed clock.
 #include <gtest/gtest.h>
 
-#include "player/follow/MprisSession.h"
 #include "player/UntVideoIF.h"
+#include "player/follow/MprisSession.h"
 
 namespace {
 

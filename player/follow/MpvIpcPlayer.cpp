@@ -64,8 +64,8 @@ private:
   // not mpv's, or an mpv that hangs, is a clear error. A peer that accepts
   // and closes at once is not one that is silent.
   bool AwaitAnswer() {
-    const auto deadline = std::chrono::steady_clock::now() +
-                          std::chrono::duration<double>(AnswerWaitSeconds);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::duration<double>(AnswerWaitSeconds);
     while (!FSession.Answered()) {
       if (!FStream || !FStream->IsOpen()) {
         Fail("mpv at " + FPath + " closed the connection");
@@ -74,8 +74,10 @@ private:
       const double left =
           std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count();
       if (left <= 0 || !FStream->WaitForInput(left)) {
-        if (!FClosed) Fail("mpv at " + FPath + " does not answer");
-        else Fail("mpv at " + FPath + " closed the connection");
+        if (!FClosed)
+          Fail("mpv at " + FPath + " does not answer");
+        else
+          Fail("mpv at " + FPath + " closed the connection");
         break;
       }
     }

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "player/follow/JsonValue.h"
 #include "player/UntVideoIF.h"
+#include "player/follow/JsonValue.h"
 
 namespace {
 

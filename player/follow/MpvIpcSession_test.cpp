@@ -2,10 +2,10 @@
 // states and positions, seeks, stop, and lines that are broken or hostile.
 #include <gtest/gtest.h>
 
+#include "player/UntVideoIF.h"
 #include "player/follow/JsonValue.h"
 #include "player/follow/LineFramer.h"
 #include "player/follow/MpvIpcSession.h"
-#include "player/UntVideoIF.h"
 
 namespace {
 

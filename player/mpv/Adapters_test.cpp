@@ -8,13 +8,13 @@
 #include <fstream>
 #include <thread>
 
-#include "player/StandInControls.h"
 #include "base/Errors.h"
 #include "fake/FakePlayerLog.h"
 #include "platform/Loop.h"
-#include "player/mpv/MpvTestSupport.h"
+#include "player/StandInControls.h"
 #include "player/UntIFAMovie.h"
 #include "player/UntIFMPlayer.h"
+#include "player/mpv/MpvTestSupport.h"
 
 namespace {
 

@@ -113,8 +113,7 @@ private:
 
 } // namespace
 
-std::shared_ptr<IDispatchObject> CreateMciControl(ILoop *loop, IPlayerLog *log,
-                                                  bool playerSubs) {
+std::shared_ptr<IDispatchObject> CreateMciControl(ILoop *loop, IPlayerLog *log, bool playerSubs) {
   try {
     return std::make_shared<TMciControl>(TMpvEngine::Create(loop, log, playerSubs));
   } catch (const TEngineError &error) {

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "platform/PlayerLog.h"
 #include "platform/Loop.h"
+#include "platform/PlayerLog.h"
 #include "player/FrameSignal.h"
 #include "player/KeySignal.h"
 

@@ -9,9 +9,9 @@
 #include <thread>
 #include <unistd.h>
 
-#include "player/follow/MpvIpcPlayer.h"
 #include "platform/Loop.h"
 #include "platform/Streams.h"
+#include "player/follow/MpvIpcPlayer.h"
 
 namespace {
 

@@ -13,9 +13,9 @@
 #include <systemd/sd-bus.h>
 #include <thread>
 
+#include "platform/Loop.h"
 #include "player/follow/Followers.h"
 #include "player/follow/Mpris.h"
-#include "platform/Loop.h"
 #include "player/follow/MprisSession.h"
 
 namespace {
