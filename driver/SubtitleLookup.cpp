@@ -1,11 +1,10 @@
 // Video sniffing and the subtitle file look-up beside a video.
 #include "driver/SubtitleLookup.h"
 
-#include "base/Ascii.h"
-
 #include <algorithm>
 #include <cstring>
 
+#include "base/Ascii.h"
 #include "platform/Files.h"
 
 namespace {

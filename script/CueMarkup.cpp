@@ -1,10 +1,9 @@
 // Markup of cue texts into plain UTF-8 with style markers.
 #include "script/CueMarkup.h"
 
-#include "base/Ascii.h"
-
 #include <cctype>
 
+#include "base/Ascii.h"
 #include "base/TextStyle.h"
 #include "base/Utf8.h"
 #include "script/ScriptText.h"

@@ -1,11 +1,11 @@
 // The integer and float readers of the script format.
 #include "script/NumberReaders.h"
 
-#include "base/Ascii.h"
-
 #include <charconv>
 #include <cmath>
 #include <cstddef>
+
+#include "base/Ascii.h"
 
 namespace {
 

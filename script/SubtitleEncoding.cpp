@@ -1,10 +1,9 @@
 // Byte-order marks, and the choice of encoding for text without one.
 #include "script/SubtitleEncoding.h"
 
-#include "base/Ascii.h"
-
 #include <algorithm>
 
+#include "base/Ascii.h"
 #include "base/Utf8.h"
 #include "platform/Charsets.h"
 

@@ -8,6 +8,8 @@
 #include <cstring>
 #include <iconv.h>
 
+#include "base/Ascii.h"
+
 namespace {
 
 struct TLanguagePair {
@@ -70,9 +72,7 @@ void FillTable(unsigned char (&table)[256], uint32_t from, uint32_t to) {
 } // namespace
 
 TCodePagePair CodePagePairForLocale(const std::string &localeName) {
-  std::string language = localeName.substr(0, localeName.find_first_of("_.@"));
-  for (char &c : language)
-    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  std::string language = LowerCase(localeName.substr(0, localeName.find_first_of("_.@")));
   // Serbian in Latin letters goes with the Central European pair.
   if (language == "sr" && localeName.find("@latin") != std::string::npos) return {852, 1250};
   for (const TLanguagePair &entry : LanguagePairs)

@@ -5,6 +5,8 @@
 #include <cstdlib>
 #include <utility>
 
+#include "base/Ascii.h"
+
 namespace {
 
 class TJsonReader {
@@ -123,16 +125,9 @@ private:
         if (FPos + 4 > FText.size()) return false;
         unsigned code = 0;
         for (int i = 0; i < 4; ++i) {
-          char h = FText[FPos++];
-          code <<= 4;
-          if (h >= '0' && h <= '9')
-            code |= h - '0';
-          else if (h >= 'a' && h <= 'f')
-            code |= h - 'a' + 10;
-          else if (h >= 'A' && h <= 'F')
-            code |= h - 'A' + 10;
-          else
-            return false;
+          const int digit = HexDigit(FText[FPos++]);
+          if (digit < 0) return false;
+          code = (code << 4) | static_cast<unsigned>(digit);
         }
         AppendUtf8(out, code);
         break;
