@@ -6,6 +6,7 @@
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <optional>
 #include <poll.h>
 #include <pty.h>
 #include <sys/ioctl.h>
@@ -14,6 +15,7 @@
 #include <unistd.h>
 
 #include "fake/FakeCodePages.h"
+#include "platform/TestTerminal.h"
 #include "platform/posix/KeyDecoder.h"
 #include "platform/posix/PosixConsole.h"
 
@@ -35,7 +37,41 @@ void Feed(TKeyDecoder &decoder, const std::string &bytes, TClock::time_point at 
   decoder.Feed(bytes.data(), bytes.size(), at);
 }
 
+// The contract tests' terminal: a pseudo-terminal of 80 by 24 whose slave
+// side is the console's input and output.
+class TPtyTerminal : public TTestTerminal {
+public:
+  explicit TPtyTerminal(int master, int slave)
+      : FMaster(master), FSlave(slave), FConsole(std::in_place, slave, slave, FCodePages) {}
+  ~TPtyTerminal() override {
+    FConsole.reset();
+    close(FMaster);
+    close(FSlave);
+  }
+  IConsole &Console() override { return *FConsole; }
+  void Type(const std::string &keys) override {
+    ASSERT_EQ(write(FMaster, keys.data(), keys.size()), (ssize_t)keys.size());
+  }
+
+private:
+  int FMaster, FSlave;
+  TFakeCodePages FCodePages;
+  std::optional<TPosixConsole> FConsole;
+};
+
 } // namespace
+
+std::unique_ptr<TTestTerminal> OpenTestTerminal(std::string &why) {
+  winsize size{};
+  size.ws_row = 24;
+  size.ws_col = 80;
+  int master = -1, slave = -1;
+  if (openpty(&master, &slave, nullptr, nullptr, &size) != 0) {
+    why = "no pseudo-terminal";
+    return nullptr;
+  }
+  return std::make_unique<TPtyTerminal>(master, slave);
+}
 
 TEST(KeyDecoder, EachCharacterIsAPressAndARelease) {
   TKeyDecoder decoder;
@@ -247,10 +283,12 @@ TEST_F(PtyConsole, LargestWindowWithoutAnswerIsTheCurrentSize) {
   EXPECT_LT(waited, 1000);
 }
 
-TEST_F(PtyConsole, TypedKeysArePeekedThenRead) {
+// Letters are the contract suite's; a key that comes as an escape sequence
+// is one press and one release too.
+TEST_F(PtyConsole, ArrowKeysArePeekedThenReadAsOneKey) {
   TPosixConsole console(Slave, Slave, CodePages);
   console.GetStdHandle(StdInputHandle);
-  Type("q\x1b[B");
+  Type("\x1b[B");
   std::this_thread::sleep_for(milliseconds(20));
   TInputRecord event;
   uint32_t count = 0;
@@ -264,7 +302,7 @@ TEST_F(PtyConsole, TypedKeysArePeekedThenRead) {
     seen += event.KeyDown ? "+" : "-";
     seen += event.AsciiChar ? event.AsciiChar : '0';
   }
-  EXPECT_EQ(seen, "+q-q+0-0");
+  EXPECT_EQ(seen, "+0-0");
 }
 
 // A library closing or reusing descriptor 0 (mpv's video-output probe does,

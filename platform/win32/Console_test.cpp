@@ -10,11 +10,12 @@
 #include <vector>
 
 #include "driver/Driver.h"
-#include "platform/CodePages.h"
-#include "platform/Files.h"
 #include "fake/FakeOutput.h"
 #include "fake/FakePlayerLog.h"
 #include "fake/FakeProcess.h"
+#include "platform/CodePages.h"
+#include "platform/Files.h"
+#include "platform/TestTerminal.h"
 #include "platform/win32/ChildConsoleTest.h"
 
 #include "platform/win32/WindowsApi.h"
@@ -29,6 +30,48 @@ std::string ReadFileText(const std::string &path) {
   return text.str();
 }
 
+// Each character as a press followed by its release, as a console delivers
+// a typed key.
+std::vector<INPUT_RECORD> TypedKeys(const std::string &text) {
+  std::vector<INPUT_RECORD> records;
+  for (char ch : text)
+    for (BOOL down : {TRUE, FALSE}) {
+      INPUT_RECORD record{};
+      record.EventType = KEY_EVENT;
+      record.Event.KeyEvent.bKeyDown = down;
+      record.Event.KeyEvent.wRepeatCount = 1;
+      record.Event.KeyEvent.uChar.AsciiChar = ch;
+      records.push_back(record);
+    }
+  return records;
+}
+
+// The contract tests' terminal: the fresh console of the child process.
+class TChildConsole : public TTestTerminal {
+public:
+  IConsole &Console() override { return *FConsole; }
+  void Type(const std::string &keys) override {
+    std::vector<INPUT_RECORD> records = TypedKeys(keys);
+    DWORD written = 0;
+    ASSERT_TRUE(WriteConsoleInputA(GetStdHandle(STD_INPUT_HANDLE), records.data(),
+                                   static_cast<DWORD>(records.size()), &written));
+    ASSERT_EQ(written, records.size());
+  }
+
+private:
+  std::unique_ptr<IConsole> FConsole = CreatePlatformConsole(PlatformCodePages());
+};
+
+} // namespace
+
+std::unique_ptr<TTestTerminal> OpenTestTerminal(std::string &why) {
+  if (InChild()) return std::make_unique<TChildConsole>();
+  why = "runs in the child process with a fresh console (Win32Console)";
+  return nullptr;
+}
+
+namespace {
+
 // The child's own output goes to its consoles, so it reports through an XML
 // file; on failure that file, with the failure messages, is shown here.
 TEST(Win32Console, FreshConsoleTestsPassInAChildProcess) {
@@ -38,7 +81,8 @@ TEST(Win32Console, FreshConsoleTestsPassInAChildProcess) {
   ASSERT_NE(GetTempFileNameA(tempDir, "cue", 0, report), 0u);
 
   std::string command = "\"" + std::string(exe) +
-                        "\" --gtest_filter=Win32FreshConsole*.* --gtest_output=xml:" + report;
+                        "\" --gtest_filter=Win32FreshConsole*.*:ConsoleContract.*" +
+                        " --gtest_output=xml:" + report;
   STARTUPINFOA startup{};
   startup.cb = sizeof startup;
   PROCESS_INFORMATION child{};
@@ -202,12 +246,7 @@ protected:
     return record;
   }
 
-  // Each character as a press followed by its release, as a console delivers
-  // a typed key.
-  void Type(const std::string &text) {
-    for (char ch : text)
-      Write({Key(ch), Key(ch, false)});
-  }
+  void Type(const std::string &text) { Write(TypedKeys(text)); }
 
   void Write(std::vector<INPUT_RECORD> records) {
     DWORD written = 0;
