@@ -101,3 +101,13 @@ as_nobody() { # as_nobody WORK COMMAND...
   chown -R nobody:nogroup "$work"
   setpriv --reuid=nobody --regid=nogroup --clear-groups env HOME="$work" SHELL=/bin/sh "$@"
 }
+
+tmux_work() { # tmux_work NAME: a fresh folder to work in (the current one) and a tmux server of the test's own, both gone at exit
+  work=$(mktemp -d)
+  sock="cuestrip-$1-$$"
+  trap 'tmux -L "$sock" kill-server 2>/dev/null; rm -rf "$work"' EXIT
+  cd "$work" || exit 1
+  # A session that outlives the others, so the server never shuts down between
+  # runs (a new session racing a server on its way out fails).
+  tmux -L "$sock" new-session -d -s keep -x 20 -y 5 'sleep 3600'
+}

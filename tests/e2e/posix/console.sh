@@ -14,14 +14,8 @@ export LC_ALL=C.UTF-8
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
 . "$(dirname "$0")/../lib.sh"
 root=$(cd "$(dirname "$0")/../../.." && pwd)
-work=$(mktemp -d)
-sock="cuestrip-console-$$" # a tmux server of its own
 session=console
-trap 'tmux -L "$sock" kill-server 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work"
-# A session that outlives the others, so the server never shuts down between
-# runs (a new session racing a server on its way out fails).
-tmux -L "$sock" new-session -d -s keep -x 20 -y 5 'sleep 3600'
+tmux_work console
 
 ffmpeg -loglevel error -y -f lavfi -i testsrc=size=320x240:rate=25:duration=20 \
   -f lavfi -i sine=frequency=440:duration=20 \

@@ -8,12 +8,8 @@ set -uo pipefail
 export LC_ALL=C.UTF-8
 exe=$(readlink -f "${CUESTRIP_BUILD:?}/cuestrip")
 . "$(dirname "$0")/../lib.sh"
-work=$(mktemp -d)
-sock="cuestrip-signals-$$" # a tmux server of its own
 pane=signals
-trap 'tmux -L "$sock" kill-server 2>/dev/null; rm -rf "$work"' EXIT
-cd "$work"
-tmux -L "$sock" new-session -d -s keep -x 20 -y 5 'sleep 3600'
+tmux_work signals
 
 ffmpeg -loglevel error -y -f lavfi -i testsrc=size=160x120:rate=25:duration=120 \
   -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 video.mp4 ||
