@@ -51,6 +51,9 @@ public:
     FAddress.Kind = kind;
     if (kind == TStreamAddress::saTcp) {
       FListener = BoundTcp(FAddress.Port);
+      // A small window, so the stream's writes have to wait for room.
+      int window = 4096;
+      setsockopt(FListener, SOL_SOCKET, SO_RCVBUF, &window, sizeof window);
       FAddress.Host = "127.0.0.1";
     } else {
       char directory[] = "/tmp/cuestrip-streams-XXXXXX";

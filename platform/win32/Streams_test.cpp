@@ -120,6 +120,9 @@ public:
   TTcpPeer() {
     StartWinsock();
     FListener = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    // A small window, so the stream's writes have to wait for room.
+    int window = 4096;
+    setsockopt(FListener, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<char *>(&window), sizeof window);
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
