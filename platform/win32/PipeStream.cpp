@@ -32,8 +32,10 @@ public:
     FWriteWatch = FLoop.Watch(TWatch{reinterpret_cast<TWaitHandle>(FWrite.hEvent),
                                      [this] { return FWriting ? unsigned(wfWrite) : 0u; }, nullptr,
                                      [this](unsigned) { Serve(); }});
-    StartRead();
+    if (Watched()) StartRead();
   }
+
+  bool Watched() const { return FReadWatch != 0 && FWriteWatch != 0; }
 
   ~TPipeStream() override {
     Close();
@@ -71,8 +73,8 @@ public:
   // buffers until then.
   void Close() override {
     if (!IsOpen()) return;
-    FLoop.Unwatch(FReadWatch);
-    FLoop.Unwatch(FWriteWatch);
+    if (FReadWatch) FLoop.Unwatch(FReadWatch);
+    if (FWriteWatch) FLoop.Unwatch(FWriteWatch);
     FReadWatch = FWriteWatch = 0;
     if (FReading || FWriting) ::CancelIoEx(FPipe, nullptr);
     DWORD count = 0;
@@ -181,6 +183,10 @@ private:
 
 } // namespace
 
-std::unique_ptr<IByteStream> CreatePipeStream(ILoop &loop, void *pipe, TStreamHandlers handlers) {
-  return std::make_unique<TPipeStream>(loop, static_cast<HANDLE>(pipe), std::move(handlers));
+std::unique_ptr<IByteStream> CreatePipeStream(ILoop &loop, void *pipe, TStreamHandlers handlers,
+                                              std::string &error) {
+  auto stream = std::make_unique<TPipeStream>(loop, static_cast<HANDLE>(pipe), std::move(handlers));
+  if (stream->Watched()) return stream;
+  error = LoopFullText;
+  return nullptr;
 }

@@ -26,6 +26,8 @@ public:
                            nullptr, [this](unsigned) { Serve(); }});
   }
 
+  bool Watched() const { return FWatch != 0; }
+
   ~TSocketStream() override {
     Close();
     ::WSACloseEvent(FEvent);
@@ -55,7 +57,7 @@ public:
 
   void Close() override {
     if (!IsOpen()) return;
-    FLoop.Unwatch(FWatch);
+    if (FWatch) FLoop.Unwatch(FWatch);
     FWatch = 0;
     ::closesocket(FSocket);
     FSocket = INVALID_SOCKET;
@@ -139,6 +141,10 @@ private:
 } // namespace
 
 std::unique_ptr<IByteStream> CreateSocketStream(ILoop &loop, uintptr_t socket,
-                                                TStreamHandlers handlers) {
-  return std::make_unique<TSocketStream>(loop, static_cast<SOCKET>(socket), std::move(handlers));
+                                                TStreamHandlers handlers, std::string &error) {
+  auto stream =
+      std::make_unique<TSocketStream>(loop, static_cast<SOCKET>(socket), std::move(handlers));
+  if (stream->Watched()) return stream;
+  error = LoopFullText;
+  return nullptr;
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "platform/Streams.h"
 
@@ -11,7 +12,12 @@
 constexpr size_t StreamReadBudget = 1 << 20;
 
 // `pipe` was opened for overlapped reads and writes; the stream owns it.
-std::unique_ptr<IByteStream> CreatePipeStream(ILoop &loop, void *pipe, TStreamHandlers handlers);
-// `socket` is a connected SOCKET; the stream owns it.
+// Null, with `error` set and the pipe closed, when the loop cannot watch it.
+std::unique_ptr<IByteStream> CreatePipeStream(ILoop &loop, void *pipe, TStreamHandlers handlers,
+                                              std::string &error);
+// `socket` is a connected SOCKET; the stream owns it. Null as above.
 std::unique_ptr<IByteStream> CreateSocketStream(ILoop &loop, uintptr_t socket,
-                                                TStreamHandlers handlers);
+                                                TStreamHandlers handlers, std::string &error);
+
+// Why a connection the loop cannot watch is refused.
+constexpr const char *LoopFullText = "the loop watches all the handles it can";

@@ -121,11 +121,11 @@ public:
                                        std::string &error) override {
     if (address.Kind == TStreamAddress::saLocal) {
       HANDLE pipe = ConnectPipe(address.Path, error);
-      return pipe ? CreatePipeStream(FLoop, pipe, std::move(handlers)) : nullptr;
+      return pipe ? CreatePipeStream(FLoop, pipe, std::move(handlers), error) : nullptr;
     }
     SOCKET socket = ConnectTcp(address.Host, address.Port, error);
     if (socket == INVALID_SOCKET) return nullptr;
-    return CreateSocketStream(FLoop, static_cast<uintptr_t>(socket), std::move(handlers));
+    return CreateSocketStream(FLoop, static_cast<uintptr_t>(socket), std::move(handlers), error);
   }
 
 private:

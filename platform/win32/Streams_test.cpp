@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <thread>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -299,6 +300,34 @@ TEST(Win32Streams, ABusyPipeIsWaitedForBriefly) {
     CancelIoEx(second, &listening);
     CloseHandle(second);
   }
+}
+
+// A loop that cannot watch one more handle refuses the connection rather
+// than leave it unserved; the pipe is closed, so its server sees the end.
+TEST(Win32Streams, AConnectionTheLoopCannotWatchIsRefused) {
+  TConnected side;
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  std::vector<uintptr_t> fillers;
+  for (;;) {
+    uintptr_t id = side.Loop->Watch(TWatch{reinterpret_cast<TWaitHandle>(event),
+                                           [] { return unsigned(wfRead); }, nullptr, nullptr});
+    if (id == 0) break;
+    fillers.push_back(id);
+  }
+  side.Loop->Unwatch(fillers.back()); // room for one handle, a pipe needs two
+  fillers.pop_back();
+  auto peer = CreateStreamTestPeer(TStreamAddress::saLocal);
+  EXPECT_FALSE(side.Connect(peer->Address()));
+  EXPECT_EQ(side.Error, "the loop watches all the handles it can");
+  EXPECT_FALSE(peer->Accept()) << "the refused client's end is still open";
+
+  auto tcp = CreateStreamTestPeer(TStreamAddress::saTcp);
+  auto stream = side.Connect(tcp->Address()); // a socket needs one
+  EXPECT_TRUE(stream) << side.Error;
+  for (uintptr_t id : fillers)
+    side.Loop->Unwatch(id);
+  stream.reset();
+  CloseHandle(event);
 }
 
 } // namespace
