@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -193,4 +194,56 @@ TEST(Win32Loop, OneShotTimerFiresOnceAndMaySetTheNext) {
   ASSERT_EQ(times.size(), 3u) << "a one-shot timer fired again";
   EXPECT_GE(times[0], 25);
   EXPECT_LT(times[2], 300);
+}
+
+// A watched event set by another thread: Ready comes on the loop's thread
+// with wfReady; once unwatched, the event is left alone.
+TEST(Win32Loop, AWatchedEventSetElsewhereIsReadyOnTheLoopsThread) {
+  auto loop = CreatePlatformLoop();
+  HANDLE event = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+  int calls = 0;
+  unsigned flags = 0;
+  DWORD ranOn = 0;
+  uintptr_t id = 0;
+  id = loop->Watch(TWatch{reinterpret_cast<TWaitHandle>(event), [] { return unsigned(wfRead); },
+                          nullptr,
+                          [&](unsigned ready) {
+                            ++calls;
+                            flags = ready;
+                            ranOn = GetCurrentThreadId();
+                            loop->Unwatch(id); // the event stays set
+                            loop->SetOneShotTimer(100, [&] { loop->PostQuitMessage(0); });
+                          }});
+  ASSERT_NE(id, 0u);
+  std::thread setter([event] {
+    Sleep(30);
+    SetEvent(event);
+  });
+  RunUntilQuit(*loop);
+  setter.join();
+  CloseHandle(event);
+  EXPECT_EQ(calls, 1);
+  EXPECT_EQ(flags, unsigned(wfReady));
+  EXPECT_EQ(ranOn, GetCurrentThreadId());
+}
+
+// A watch that wants nothing now is not waited on, even when signalled.
+TEST(Win32Loop, AWatchWantingNothingIsLeftAlone) {
+  auto loop = CreatePlatformLoop();
+  HANDLE event = CreateEventW(nullptr, TRUE, TRUE, nullptr);
+  bool wanted = false;
+  int calls = 0;
+  uintptr_t id = loop->Watch(TWatch{reinterpret_cast<TWaitHandle>(event),
+                                    [&] { return wanted ? unsigned(wfWrite) : 0u; }, nullptr,
+                                    [&](unsigned) {
+                                      ++calls;
+                                      loop->PostQuitMessage(0);
+                                    }});
+  loop->SetOneShotTimer(80, [&] { wanted = true; });
+  const double start = loop->Now();
+  RunUntilQuit(*loop);
+  loop->Unwatch(id);
+  CloseHandle(event);
+  EXPECT_EQ(calls, 1);
+  EXPECT_GE((loop->Now() - start) * 1000, 60);
 }
