@@ -50,6 +50,9 @@ void Seek(TDriver &d, int32_t direction, double seconds) {
 
 void Quit(TDriver &d) { d.Services.Loop.PostQuitMessage(0); }
 
+// The characters, the name, the action, the --help line's text (nullptr: on
+// the line above). Each row also needs its entry in docs/cuestrip.1's KEYS
+// section, which KeyTable_test holds to this table.
 const TKeyRow Rows[] = {
     {" ", "space", PlayOrPause, "pause when playing, play otherwise"},
     {"pP", "p", Play, "play / pause / stop"},
