@@ -101,8 +101,6 @@ public:
   void HandleKey(const TInputRecord &event);
   // A key typed in the player's own window: acted on as the console's.
   void PlayerWindowKey(char key);
-  // The keys HandleKey acts on, as the player's window passes them on.
-  static constexpr const char *CommandKeys = " pPuUsS,.<>zxZXqQ";
 
   // The wake between ticks at the moment the next entry falls due, and the
   // viewer's sync controls.

@@ -1,8 +1,9 @@
-// --help and --version: the usage text with the options, keys and exit codes,
-// and the program's name and version.
+// --help and --version: the usage text with the options, the keys (from the
+// key table) and exit codes, and the program's name and version.
 #include <algorithm>
 
 #include "driver/Driver.h"
+#include "driver/KeyTable.h"
 #include "driver/Options.h"
 
 #include "base/Errors.h"
@@ -11,16 +12,7 @@ namespace {
 
 constexpr size_t OptionColumn = 32;
 
-const char *const KeysAndExitCodes[] = {
-    "Keys during playback:",
-    "  space   pause when playing, play otherwise",
-    "  p u s   play / pause / stop",
-    "  , .     back / forward ten seconds",
-    "  < >     back / forward one minute",
-    "  z x     subtitles 100 ms earlier / later",
-    "  Z X     subtitles 1 s earlier / later",
-    "  q       quit",
-    "",
+const char *const ExitCodes[] = {
     "Exit codes:",
     "  0  quit with q, the screenplay was printed, or --help / --version",
     "  1  no script given (usage text), a fatal error such as \"video file not",
@@ -46,7 +38,11 @@ void TDriver::ShowHelp() {
   for (const TOption &option : CommandLineOptions())
     out.WriteLine(OptionLine(option));
   out.WriteLine("");
-  for (const char *line : KeysAndExitCodes)
+  out.WriteLine("Keys during playback:");
+  for (const TKeyHelpLine &line : KeyHelpLines())
+    out.WriteLine(KeyHelpText(line));
+  out.WriteLine("");
+  for (const char *line : ExitCodes)
     out.WriteLine(line);
   // A stream that cannot take the text fails here, inside the run, so it is
   // reported like any other output failure.

@@ -3,10 +3,12 @@
 // that cannot be written reported as a failure.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 
+#include "driver/KeyTable.h"
 #include "driver/Options.h"
 #include "driver/TestDriver.h"
 
@@ -75,6 +77,36 @@ TEST(Help, EveryOptionIsInTheHelpAndTheManualPage) {
   std::istringstream lines(help.Text);
   for (std::string line; std::getline(lines, line);)
     EXPECT_LE(line.size() - line.ends_with('\r'), 79u) << line;
+}
+
+// The key list of --help: one line for each line of the key table, its
+// keys' names in the first column and its text from column 10, so every row
+// of the table is listed, once.
+TEST(Help, EveryKeyOfTheTableIsInTheHelp) {
+  const THelpRun help({"--help"});
+  const std::vector<std::string> &lines = help.T.Output.Lines;
+  const auto header = std::find(lines.begin(), lines.end(), "Keys during playback:");
+  ASSERT_NE(header, lines.end());
+  const auto end = std::find(header, lines.end(), "");
+  const std::vector<TKeyHelpLine> table = KeyHelpLines();
+  std::vector<std::string> names;
+  for (auto line = header + 1; line != end; ++line) {
+    ASSERT_GT(line->size(), 10u) << *line;
+    const TKeyHelpLine *row = nullptr;
+    for (const TKeyHelpLine &tableLine : table)
+      if (line->substr(10) == tableLine.Help) row = &tableLine;
+    ASSERT_NE(row, nullptr) << "not a line of the key table: " << *line;
+    std::istringstream column(line->substr(0, 10));
+    std::vector<std::string> lineNames;
+    for (std::string name; column >> name;)
+      lineNames.push_back(name);
+    EXPECT_EQ(lineNames, row->Names) << *line;
+    names.insert(names.end(), lineNames.begin(), lineNames.end());
+  }
+  std::vector<std::string> rows;
+  for (const TKeyRow &row : KeyTable())
+    rows.push_back(row.Name);
+  EXPECT_EQ(names, rows);
 }
 
 TEST(Help, HelpAndVersionWinOverEveryOtherArgument) {

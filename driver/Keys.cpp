@@ -1,67 +1,14 @@
-// The keyboard commands: one console input event becomes at most one player
-// command, a shift of the subtitles, or the quit message; and the console
-// title, which shows the shift and the player's state.
+// The keyboard commands: one console input event becomes the action of at
+// most one row of the key table (a player command, a shift of the subtitles,
+// or the quit message); and the console title, which shows the shift and the
+// player's state.
 #include "driver/Driver.h"
+#include "driver/KeyTable.h"
 
-namespace {
-constexpr float ShortSeekSeconds = 10.0f;
-constexpr float LongSeekSeconds = 60.0f;
-constexpr int64_t SmallShiftMs = 100;
-constexpr int64_t LargeShiftMs = 1000;
-} // namespace
-
+// The key's row of the key table acts; any other key does nothing.
 void TDriver::HandleKey(const TInputRecord &event) {
   if (event.EventType != KeyEvent || event.KeyDown == 0) return;
-  const double frameRate = Script->FrameRate;
-  // A seek jumps: no reading before it tells where the player is going.
-  auto seek = [this](int32_t direction, double amount) {
-    Player->Seek(direction, amount);
-    Predictor.Forget();
-  };
-  switch (event.AsciiChar) {
-  case ' ':
-    if (Player->GetState() == vsPlaying) {
-      Player->Pause();
-      Predictor.SetPlaying(false);
-    } else {
-      Player->Play();
-      Predictor.SetPlaying(true);
-      StoppedByKey = false;
-    }
-    break;
-  case 'p':
-  case 'P':
-    Player->Play();
-    Predictor.SetPlaying(true);
-    StoppedByKey = false;
-    break;
-  case 's':
-  case 'S':
-    Player->Stop();
-    StoppedByKey = true;
-    Predictor.SetPlaying(false);
-    Predictor.Forget();
-    break;
-  case 'u':
-  case 'U':
-    Player->Pause();
-    Predictor.SetPlaying(false);
-    break;
-  case ',': seek(sdBackward, frameRate * ShortSeekSeconds); break;
-  case '.': seek(sdForward, frameRate * ShortSeekSeconds); break;
-  case '<': seek(sdBackward, frameRate * LongSeekSeconds); break;
-  case '>': seek(sdForward, frameRate * LongSeekSeconds); break;
-  case 'z': ShiftSubtitles(-SmallShiftMs); return;
-  case 'x': ShiftSubtitles(SmallShiftMs); return;
-  case 'Z': ShiftSubtitles(-LargeShiftMs); return;
-  case 'X': ShiftSubtitles(LargeShiftMs); return;
-  case 'q':
-  case 'Q': Services.Loop.PostQuitMessage(0); return;
-  default: return;
-  }
-  // Every command above changes where or whether the player moves: the wake
-  // plans afresh from a new reading at once.
-  WakeSoon();
+  if (const TKeyRow *row = FindKey(event.AsciiChar)) row->Action(*this);
 }
 
 // The shift applies at once, shows in the console title and, with Debug on,

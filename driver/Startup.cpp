@@ -1,6 +1,7 @@
 // The start-up sequence and the three early endings: the screenplay, the
 // fatal error and the usage text.
 #include "driver/Driver.h"
+#include "driver/KeyTable.h"
 
 #include "base/Errors.h"
 #include "player/FrameSignal.h"
@@ -31,7 +32,7 @@ void TDriver::Startup() {
   // its control asks for the reports only when someone listens.
   if (!Settings.TickOnly) SetFrameListener([this] { FrameShown(); });
   // A player whose window takes the keyboard passes the command keys on.
-  SetKeyListener(CommandKeys, [this](char key) { PlayerWindowKey(key); });
+  SetKeyListener(CommandKeys(), [this](char key) { PlayerWindowKey(key); });
   SelectPlayer();
   PlayingStarted = false;
   SpeakerColumn = 0;

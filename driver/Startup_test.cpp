@@ -2,6 +2,7 @@
 // error, the screenplay, the top-level report, exit codes and finalisation.
 #include <gtest/gtest.h>
 
+#include "driver/KeyTable.h"
 #include "driver/TestDriver.h"
 #include "fake/RecordingControl.h"
 #include "player/KeySignal.h"
@@ -225,7 +226,7 @@ TEST_F(StartupTest, KeysFromThePlayersWindowActUntilFinalisation) {
   TRegisteredControl registered("AMovie.ActiveMovie Control", &control);
   T.Process.Args = {"-nd", "s.txt"};
   T.Driver.Startup();
-  EXPECT_EQ(ListenedKeys(), TDriver::CommandKeys);
+  EXPECT_EQ(ListenedKeys(), CommandKeys());
   control.ClearLog();
   NotifyKey('u');
   EXPECT_EQ(control.CallTexts(), (std::vector<std::string>{"call Pause"}));
