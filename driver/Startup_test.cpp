@@ -56,6 +56,13 @@ protected:
     T.Process.Args = std::move(args);
     return T.Driver.Run();
   }
+  // `control` as the registered ActiveMovie control, playing from the start.
+  static TRegisteredControl PlayingMovieControl(TRecordingControl &control) {
+    control.SetProperty("currentstate", TVariant::Integer(2));
+    control.SetProperty("CurrentPosition", TVariant::Double(0));
+    control.SetProperty("DisplayMode", TVariant::Integer(0));
+    return TRegisteredControl("AMovie.ActiveMovie Control", &control);
+  }
   TTestDriver T;
 };
 
@@ -198,10 +205,7 @@ TEST_F(StartupTest, WithoutAPlayerNormalModeEndsWithTheFatalError) {
 
 TEST_F(StartupTest, NormalRunPlaysUntilTheQuitKeyThenShutsDownWithZero) {
   TRecordingControl control;
-  control.SetProperty("currentstate", TVariant::Integer(2));
-  control.SetProperty("CurrentPosition", TVariant::Double(0));
-  control.SetProperty("DisplayMode", TVariant::Integer(0));
-  TRegisteredControl registered("AMovie.ActiveMovie Control", &control);
+  TRegisteredControl registered = PlayingMovieControl(control);
   T.Console.TypeKey('q');
   T.Loop.QueueTicks(3);
   EXPECT_EQ(Run({"-nd", "s.txt"}), 0);
@@ -220,10 +224,7 @@ TEST_F(StartupTest, NormalRunPlaysUntilTheQuitKeyThenShutsDownWithZero) {
 // Keys typed in the player's window act from start-up to finalisation.
 TEST_F(StartupTest, KeysFromThePlayersWindowActUntilFinalisation) {
   TRecordingControl control;
-  control.SetProperty("currentstate", TVariant::Integer(2));
-  control.SetProperty("CurrentPosition", TVariant::Double(0));
-  control.SetProperty("DisplayMode", TVariant::Integer(0));
-  TRegisteredControl registered("AMovie.ActiveMovie Control", &control);
+  TRegisteredControl registered = PlayingMovieControl(control);
   T.Process.Args = {"-nd", "s.txt"};
   T.Driver.Startup();
   EXPECT_EQ(ListenedKeys(), CommandKeys());
