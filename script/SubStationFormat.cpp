@@ -1,12 +1,79 @@
 // SubStation Alpha (.ssa) and Advanced SubStation (.ass): the Dialogue lines
-// of the [Events] section, their fields in the order the Format line gives.
+// of the [Events] section, their fields in the order the Format line gives,
+// their text with override blocks. Also the document an ASS or SSA track
+// becomes.
+#include <algorithm>
+#include <vector>
+
+#include "base/Ascii.h"
 #include "script/CueMarkup.h"
 #include "script/CueTiming.h"
 #include "script/ScriptText.h"
-#include "script/SubtitleReaders.h"
+#include "script/SubtitleFormats.h"
 #include "script/TextLines.h"
+#include "script/TrackDocuments.h"
 
 namespace {
+
+constexpr std::string_view NoBreakSpace = "\xC2\xA0";
+
+bool IsSectionLine(std::string_view line) {
+  return line.size() >= 2 && line.front() == '[' && line.back() == ']';
+}
+
+// An [Events] section with at least one Dialogue line in it.
+bool HasDialogueEvents(std::string_view text) {
+  TTextLines lines(text);
+  std::string_view line;
+  bool inEvents = false;
+  while (lines.Next(line)) {
+    line = Trim(line);
+    if (IsSectionLine(line))
+      inEvents = EqualsNoCase(line, "[Events]");
+    else if (inEvents && StartsWithNoCase(line, "Dialogue:"))
+      return true;
+  }
+  return false;
+}
+
+// A first section of [Script Info], or any first section and events.
+bool IsSubStation(const TSubtitleOpening &opening) {
+  return IsSectionLine(opening.FirstSection) &&
+         (EqualsNoCase(opening.FirstSection, "[Script Info]") || HasDialogueEvents(opening.Text));
+}
+
+// A dialogue text as lines: \N starts a new line, and so does \n when
+// `newlineBreaks` (wrap style 2), else it is a space; \h is a no-break
+// space; override blocks give italic and bold, and drawings are dropped.
+std::vector<std::string> ReadOverrideText(std::string_view text, bool newlineBreaks) {
+  std::vector<std::string> lines(1);
+  uint32_t drawing = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '{') {
+      // Every brace block is hidden, override tags or a comment.
+      const size_t close = ClosingIndex(text, i, '}');
+      if (close != std::string_view::npos) {
+        ApplyOverrides(text.substr(i + 1, close - i - 1), lines.back(), drawing);
+        i = close;
+        continue;
+      }
+    } else if (c == '\\' && i + 1 < text.size()) {
+      const char code = text[i + 1];
+      if (code == 'N' || code == 'n' || code == 'h') {
+        ++i;
+        if (drawing > 0) continue;
+        if (code == 'N' || (code == 'n' && newlineBreaks))
+          lines.emplace_back();
+        else
+          lines.back() += code == 'h' ? NoBreakSpace : " ";
+        continue;
+      }
+    }
+    if (drawing == 0) AppendTextByte(lines.back(), c);
+  }
+  return lines;
+}
 
 // The text without its control bytes: a title must not send the terminal
 // commands.
@@ -109,6 +176,38 @@ private:
   size_t FFieldCount = 10, FStartField = 1, FEndField = 2, FTextField = 9, FNameField = 4;
 };
 
+void ReadSubStation(std::string_view text, TCueList &cues) { TSubStationReader(cues).Read(text); }
+
+// The track's header, then each packet ("ReadOrder,Layer,Style,...,Text")
+// as a Dialogue line with its times put in after the layer.
+std::string WriteSubStation(const TSubtitleTrack &track) {
+  std::string doc = track.Header;
+  if (!doc.empty() && doc.back() != '\n') doc += '\n';
+  if (doc.find("[Events]") == std::string::npos)
+    doc += "\n[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, "
+           "Effect, Text\n";
+  for (const TTrackCue &cue : track.Cues) {
+    const size_t order = cue.Text.find(',');
+    if (order == std::string::npos) continue;
+    const size_t layer = cue.Text.find(',', order + 1);
+    if (layer == std::string::npos) continue;
+    std::string text = cue.Text.substr(layer + 1);
+    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
+    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
+    doc += "Dialogue: " + cue.Text.substr(order + 1, layer - order - 1) + "," +
+           TrackTime(cue.StartMs, '.', 2) + "," + TrackTime(cue.EndMs, '.', 2) + "," + text + "\n";
+  }
+  return doc;
+}
+
+const char *const Extensions[] = {"ass", "ssa"};
+const char *const Codecs[] = {"ass", "ssa"};
+
 } // namespace
 
-void ReadSubStation(std::string_view text, TCueList &cues) { TSubStationReader(cues).Read(text); }
+constinit const TSubtitleFormatRow SubStationFormat = {.Name = "SubStation",
+                                                       .Extensions = Extensions,
+                                                       .Probe = IsSubStation,
+                                                       .Read = ReadSubStation,
+                                                       .TrackCodecs = Codecs,
+                                                       .WriteTrack = WriteSubStation};
