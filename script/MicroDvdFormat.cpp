@@ -127,10 +127,11 @@ const char *const Extensions[] = {"sub", "txt"};
 
 } // namespace
 
-// No video carries MicroDVD: the row serves no track codec.
-constinit const TSubtitleFormatRow MicroDvdFormat = {.Name = "MicroDVD",
-                                                     .Extensions = Extensions,
-                                                     .Probe = IsMicroDvd,
-                                                     .Read = ReadMicroDvd,
-                                                     .TrackCodecs = {},
-                                                     .WriteTrack = nullptr};
+// Its row in the table of script/SubtitleFormats.cpp. No video carries
+// MicroDVD: the row serves no track codec.
+extern constinit const TSubtitleFormatRow MicroDvdFormat = {.Name = "MicroDVD",
+                                                            .Extensions = Extensions,
+                                                            .Probe = IsMicroDvd,
+                                                            .Read = ReadMicroDvd,
+                                                            .TrackCodecs = {},
+                                                            .WriteTrack = nullptr};

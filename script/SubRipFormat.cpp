@@ -39,9 +39,10 @@ const char *const Codecs[] = {"subrip", "text", "mov_text"};
 
 } // namespace
 
-constinit const TSubtitleFormatRow SubRipFormat = {.Name = "SubRip",
-                                                   .Extensions = Extensions,
-                                                   .Probe = IsSubRip,
-                                                   .Read = ReadSubRip,
-                                                   .TrackCodecs = Codecs,
-                                                   .WriteTrack = WriteSubRip};
+// Its row in the table of script/SubtitleFormats.cpp.
+extern constinit const TSubtitleFormatRow SubRipFormat = {.Name = "SubRip",
+                                                          .Extensions = Extensions,
+                                                          .Probe = IsSubRip,
+                                                          .Read = ReadSubRip,
+                                                          .TrackCodecs = Codecs,
+                                                          .WriteTrack = WriteSubRip};

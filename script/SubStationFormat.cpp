@@ -205,9 +205,10 @@ const char *const Codecs[] = {"ass", "ssa"};
 
 } // namespace
 
-constinit const TSubtitleFormatRow SubStationFormat = {.Name = "SubStation",
-                                                       .Extensions = Extensions,
-                                                       .Probe = IsSubStation,
-                                                       .Read = ReadSubStation,
-                                                       .TrackCodecs = Codecs,
-                                                       .WriteTrack = WriteSubStation};
+// Its row in the table of script/SubtitleFormats.cpp.
+extern constinit const TSubtitleFormatRow SubStationFormat = {.Name = "SubStation",
+                                                              .Extensions = Extensions,
+                                                              .Probe = IsSubStation,
+                                                              .Read = ReadSubStation,
+                                                              .TrackCodecs = Codecs,
+                                                              .WriteTrack = WriteSubStation};

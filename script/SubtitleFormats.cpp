@@ -8,6 +8,10 @@
 #include "script/ScriptText.h"
 #include "script/TextLines.h"
 
+// The rows, each defined in its format's file, in the look-up's order of
+// extensions.
+extern const TSubtitleFormatRow SubRipFormat, WebVttFormat, SubStationFormat, MicroDvdFormat;
+
 namespace {
 
 const TSubtitleFormatRow *const Rows[] = {&SubRipFormat, &WebVttFormat, &SubStationFormat,

@@ -2,7 +2,8 @@
 // files have beside a video, the probe that knows its content, its reader,
 // and the codecs of the text tracks inside videos it writes documents for.
 // Each format's file (script/SubRipFormat.cpp and the others) defines its
-// row; a new format is one such file and one line in the table.
+// row; a new format is one such file and its row in the table
+// (script/SubtitleFormats.cpp).
 #pragma once
 
 #include <span>
@@ -37,8 +38,6 @@ struct TSubtitleFormatRow {
   std::span<const char *const> TrackCodecs;
   std::string (*WriteTrack)(const TSubtitleTrack &track);
 };
-
-extern const TSubtitleFormatRow SubRipFormat, WebVttFormat, SubStationFormat, MicroDvdFormat;
 
 // Every row, in the look-up's order of extensions.
 std::span<const TSubtitleFormatRow *const> SubtitleFormats();

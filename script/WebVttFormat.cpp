@@ -75,9 +75,10 @@ const char *const Codecs[] = {"webvtt"};
 
 } // namespace
 
-constinit const TSubtitleFormatRow WebVttFormat = {.Name = "WebVTT",
-                                                   .Extensions = Extensions,
-                                                   .Probe = IsWebVtt,
-                                                   .Read = ReadWebVtt,
-                                                   .TrackCodecs = Codecs,
-                                                   .WriteTrack = WriteWebVtt};
+// Its row in the table of script/SubtitleFormats.cpp.
+extern constinit const TSubtitleFormatRow WebVttFormat = {.Name = "WebVTT",
+                                                          .Extensions = Extensions,
+                                                          .Probe = IsWebVtt,
+                                                          .Read = ReadWebVtt,
+                                                          .TrackCodecs = Codecs,
+                                                          .WriteTrack = WriteWebVtt};
