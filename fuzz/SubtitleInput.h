@@ -1,6 +1,7 @@
 // One fuzz input for the subtitle importer: the bytes imported as a subtitle
 // file (whatever format they are recognised as), the table checked and
-// drained, then the same text through every reader with its output checked.
+// drained, then the same text through every reader of the format table with
+// its output checked, and no text claimed by two formats' probes.
 #pragma once
 
 #include <cstdint>

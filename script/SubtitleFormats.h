@@ -28,7 +28,10 @@ struct TSubtitleFormatRow {
   // beside a video.
   std::span<const char *const> Extensions;
   // True when the opening is one of this format. The probes claim disjoint
-  // openings, so no row's place in the table decides a detection.
+  // openings (each wants its own first byte: a digit for SubRip, "WEBVTT",
+  // "[" or ";" for SubStation, "{" for MicroDVD), so no row's place in the
+  // table decides a detection; the table's test and the fuzz target hold
+  // them to that.
   bool (*Probe)(const TSubtitleOpening &opening);
   // Appends the cues of a UTF-8 text, in file order.
   void (*Read)(std::string_view text, TCueList &cues);
