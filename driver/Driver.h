@@ -18,9 +18,9 @@
 #include "platform/Output.h"
 #include "platform/PlayerLog.h"
 #include "platform/Process.h"
-#include "platform/SubtitleTracks.h"
 #include "player/PositionPredictor.h"
 #include "player/UntVideoIF.h"
+#include "script/TrackDocuments.h"
 #include "script/UntCaptel.h"
 
 struct TSettings {
@@ -172,5 +172,5 @@ public:
   // state is asked only while it stands still or while a state shows.
   double TickReading = NAN;
   // Reads a video's first text subtitle track; tests put a fake here.
-  std::function<TSubtitleTrack(const std::string &)> ReadTrack = ReadSubtitleTrack;
+  std::function<TSubtitleTrack(const std::string &)> ReadTrack = ReadTrackDocument;
 };

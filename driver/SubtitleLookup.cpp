@@ -6,6 +6,7 @@
 
 #include "base/Ascii.h"
 #include "platform/Files.h"
+#include "script/SubtitleFormats.h"
 
 namespace {
 
@@ -27,8 +28,6 @@ bool LooksLikeTransportStream(std::string_view head) {
 }
 
 } // namespace
-
-const char *const SubtitleExtensions[6] = {"srt", "vtt", "ass", "ssa", "sub", "txt"};
 
 bool LooksLikeVideo(std::string_view head) {
   using namespace std::string_view_literals;
@@ -64,10 +63,14 @@ TSubtitleLookup FindSubtitleBeside(IFileSystem &files, const std::string &videoP
   std::vector<std::string> names = files.ListDirectory(directory);
   std::sort(names.begin(), names.end());
   TSubtitleLookup lookup;
+  // The extensions of the format table, each format's in its row's order.
+  std::vector<std::string> extensions;
+  for (const TSubtitleFormatRow *format : SubtitleFormats())
+    for (const char *extension : format->Extensions)
+      extensions.push_back(std::string(".") + extension);
   // Exact base names first, then names with a tag between base and extension.
   for (const bool tagged : {false, true}) {
-    for (const char *extension : SubtitleExtensions) {
-      const std::string ext = std::string(".") + extension;
+    for (const std::string &ext : extensions) {
       lookup.Patterns.push_back(prefix + base + (tagged ? ".*" : "") + ext);
       for (const std::string &name : names) {
         if (name.size() < base.size() + ext.size() + (tagged ? 2 : 0)) continue;

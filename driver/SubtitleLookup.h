@@ -19,16 +19,14 @@ bool LooksLikeVideo(std::string_view head);
 // LooksLikeVideo on a file's first bytes; false when it cannot be read.
 bool FileLooksLikeVideo(IFileSystem &files, const std::string &path);
 
-// The extensions of subtitle files, in order of preference.
-extern const char *const SubtitleExtensions[6];
-
 struct TSubtitleLookup {
   std::string Found;                 // the path taken, or empty
   std::vector<std::string> Patterns; // the names looked for, for the message
 };
 
 // Looks beside `videoPath` for BASE.EXT, then for BASE.TAG.EXT (a language
-// tag such as "en"), EXT in the order of SubtitleExtensions; among tagged
+// tag such as "en"), EXT each extension of the format table
+// (script/SubtitleFormats.h) in its order; among tagged
 // names of one extension the first by name wins. Names compare without
 // regard to ASCII case.
 TSubtitleLookup FindSubtitleBeside(IFileSystem &files, const std::string &videoPath);

@@ -1,18 +1,19 @@
 // One fuzz input for the subtitle importer: the bytes imported as a subtitle
 // file (whatever format they are recognised as), the table checked and
-// drained, then the same text through every reader with its output checked.
+// drained, then the same text through every reader of the format table with
+// its output checked, and no text claimed by two formats' probes.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
+#include "base/Utf8.h"
 #include "fake/FakeCodePages.h"
 #include "fake/FakeFiles.h"
-#include "script/SubtitleReaders.h"
 #include "base/TextStyle.h"
+#include "script/SubtitleFormats.h"
 #include "script/UntCaptel.h"
-#include "base/Utf8.h"
 
 namespace fuzzinput {
 
@@ -65,10 +66,18 @@ inline std::string RunSubtitles(const uint8_t *data, size_t size) {
   // Every reader, whatever the detection said, on the text as UTF-8.
   size_t replaced = 0;
   const std::string text = RepairUtf8(bytes, replaced);
-  for (TSubtitleFormat format : {TSubtitleFormat::SubRip, TSubtitleFormat::WebVtt,
-                                 TSubtitleFormat::SubStation, TSubtitleFormat::MicroDvd}) {
+  // The probes claim disjoint openings, so the table's order never decides.
+  const TSubtitleOpening opening = ReadOpening(text);
+  const TSubtitleFormatRow *claimed = nullptr;
+  for (const TSubtitleFormatRow *format : SubtitleFormats()) {
+    if (format->Probe(opening)) {
+      if (claimed) return std::string("claimed by ") + claimed->Name + " and " + format->Name;
+      claimed = format;
+    }
+  }
+  for (const TSubtitleFormatRow *format : SubtitleFormats()) {
     TCueList cues;
-    ReadSubtitles(format, text, cues);
+    format->Read(text, cues);
     size_t lines = 0;
     for (const TCue &cue : cues.Cues) {
       if (cue.LineCount == 0 || cue.FirstLine != lines) return "cues and lines do not match";

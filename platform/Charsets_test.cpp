@@ -1,5 +1,6 @@
 // Code page names and numbers, and legacy text decoded to UTF-8 by this
 // platform's converter.
+#include "base/Utf8.h"
 #include "platform/Charsets.h"
 
 #include <gtest/gtest.h>
@@ -39,6 +40,17 @@ TEST(DecodeCodePage, LegacyBytesBecomeUtf8) {
     ASSERT_TRUE(DecodeCodePage(c.Bytes, c.CodePage, utf8)) << c.CodePage;
     EXPECT_EQ(utf8, c.Utf8) << c.CodePage;
   }
+  // Bytes that are no UTF-8 in text said to be UTF-8 never come out as they
+  // went in, sequences beyond U+10FFFF included.
+  std::string utf8;
+  ASSERT_TRUE(DecodeCodePage("a\xF5\xBE\x93\x93"
+                             "b\xC0\xAF",
+                             "UTF-8", utf8));
+  size_t invalid = 0;
+  RepairUtf8(utf8, invalid);
+  EXPECT_EQ(invalid, 0u) << utf8;
+  EXPECT_EQ(utf8.substr(0, 1), "a");
+  EXPECT_NE(utf8.find('b'), std::string::npos);
   std::string untouched = "kept";
   EXPECT_FALSE(DecodeCodePage("x", "klingon", untouched));
   EXPECT_EQ(untouched, "kept");

@@ -1,4 +1,4 @@
-// Markup of cue texts into plain UTF-8 with style markers.
+// The markup helpers the formats share, and the finishing of cue lines.
 #include "script/CueMarkup.h"
 
 #include <cctype>
@@ -9,13 +9,6 @@
 #include "script/ScriptText.h"
 #include "script/TextLines.h"
 
-namespace {
-
-constexpr std::string_view NoBreakSpace = "\xC2\xA0";
-
-// Copies one byte of cue text. Control bytes are dropped here, so the only
-// control bytes that reach the finished text are the markers markup makes;
-// a TAB becomes a space, since ":" and a TAB would mark a speaker.
 void AppendTextByte(std::string &out, char c) {
   const auto byte = static_cast<unsigned char>(c);
   if (c == '\t')
@@ -24,35 +17,14 @@ void AppendTextByte(std::string &out, char c) {
     out += c;
 }
 
-// The index of the "}" that closes the block opening at `open`, or npos when
-// another "{" or the end comes first (then the brace is an ordinary one).
-// Stopping at the next "{" keeps a line of unclosed braces linear.
 size_t ClosingIndex(std::string_view text, size_t open, char closing) {
   const char stops[] = {closing, text[open], '\0'};
   const size_t end = text.find_first_of(stops, open + 1);
   return end != std::string_view::npos && text[end] == closing ? end : std::string_view::npos;
 }
 
-// "&" and the longest entity name with its ";".
-constexpr size_t MaxEntityLength = 12;
-
-// Bytes that are text whatever surrounds them: copied in runs.
-bool IsPlain(char c) {
-  const auto byte = static_cast<unsigned char>(c);
-  return byte > 0x20 && byte != 0x7F && c != '<' && c != '{' && c != '&' && c != '\\' && c != '|' &&
-         c != '/';
-}
-
-size_t PlainRunEnd(std::string_view text, size_t i) {
-  while (i < text.size() && (IsPlain(text[i]) || text[i] == ' '))
-    ++i;
-  return i;
-}
-
 bool IsLetter(char c) { return std::isalpha(static_cast<unsigned char>(c)) != 0; }
 
-// The override tags of one "{...}" block: \i and \b give markers, \r resets
-// both, \p sets the drawing scale (text is a drawing while it is above 0).
 void ApplyOverrides(std::string_view block, std::string &out, uint32_t &drawing) {
   size_t pos = block.find('\\');
   while (pos != std::string_view::npos) {
@@ -84,70 +56,7 @@ void ApplyOverrides(std::string_view block, std::string &out, uint32_t &drawing)
   }
 }
 
-// The character an entity of WebVTT names ("amp", "#233", "#xE9"), or 0.
-uint32_t EntityCharacter(std::string_view name) {
-  static const struct {
-    const char *Name;
-    uint32_t Character;
-  } named[] = {{"amp", '&'},   {"lt", '<'},    {"gt", '>'},     {"quot", '"'},
-               {"apos", '\''}, {"nbsp", 0xA0}, {"lrm", 0x200E}, {"rlm", 0x200F}};
-  for (const auto &entity : named)
-    if (name == entity.Name) return entity.Character;
-  if (name.size() < 2 || name[0] != '#') return 0;
-  const bool hex = name[1] == 'x' || name[1] == 'X';
-  const std::string_view digits = name.substr(hex ? 2 : 1);
-  if (digits.empty() || digits.size() > 6) return 0;
-  uint32_t value = 0;
-  for (char c : digits) {
-    const int digit = hex ? HexDigit(c) : IsDigit(c) ? c - '0' : -1;
-    if (digit < 0) return 0;
-    value = value * (hex ? 16 : 10) + static_cast<uint32_t>(digit);
-  }
-  // Control characters would pass for style markers; surrogates are no
-  // characters at all.
-  if (value < 0x20 || (value >= 0x7F && value < 0xA0) || (value >= 0xD800 && value <= 0xDFFF) ||
-      value > 0x10FFFF)
-    return 0;
-  return value;
-}
-
-bool HasWords(std::string_view text) {
-  for (char c : text)
-    if (c != ' ' && !TextStyle::IsMarker(c)) return true;
-  return false;
-}
-
-// Reads the tag between "<" and ">"; false when it is no tag, so the "<" is
-// ordinary text ("a <3").
-bool ApplyTag(std::string_view tag, TTagState &state, std::string &out, std::string &speaker) {
-  const bool closing = !tag.empty() && tag[0] == '/';
-  if (closing) tag.remove_prefix(1);
-  if (tag.empty()) return false;
-  if (state.WebVtt && !closing && IsDigit(tag[0])) return true; // a timestamp
-  if (!IsLetter(tag[0])) return false;
-  const size_t nameEnd = tag.find_first_of(". \t");
-  const std::string name = LowerCase(tag.substr(0, nameEnd));
-
-  if (name == "i") {
-    out += closing ? TextStyle::ItalicOff : TextStyle::ItalicOn;
-  } else if (name == "b") {
-    out += closing ? TextStyle::BoldOff : TextStyle::BoldOn;
-  } else if (name == "rt") {
-    state.RubyText += closing ? (state.RubyText > 0 ? -1 : 0) : 1;
-  } else if (name == "ruby" && closing) {
-    state.RubyText = 0;
-  } else if (name == "v") {
-    if (closing) {
-      state.Voice.clear();
-    } else {
-      const size_t blank = tag.find_first_of(" \t");
-      state.Voice = blank == std::string_view::npos ? "" : Trim(tag.substr(blank));
-      // A voice opened before the line's first word is the line's speaker.
-      if (speaker.empty() || !HasWords(out)) speaker = state.Voice;
-    }
-  }
-  return true; // every other tag (u, c, font, lang, ruby...) is dropped
-}
+namespace {
 
 // Writes `marker` when the style shown differs from the one wanted and the
 // wanted one is `to`.
@@ -196,123 +105,6 @@ std::string CleanSpeaker(std::string_view speaker) {
 }
 
 } // namespace
-
-std::string ReadTaggedLine(std::string_view line, TTagState &state, std::string &speaker) {
-  std::string out;
-  speaker = state.Voice;
-  uint32_t drawing = 0; // override blocks in SubRip never draw
-  for (size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (c == '<') {
-      const size_t close = ClosingIndex(line, i, '>');
-      if (close != std::string_view::npos &&
-          ApplyTag(line.substr(i + 1, close - i - 1), state, out, speaker)) {
-        i = close;
-        continue;
-      }
-    } else if (c == '{' && i + 1 < line.size() && line[i + 1] == '\\') {
-      const size_t close = ClosingIndex(line, i, '}');
-      if (close != std::string_view::npos) {
-        ApplyOverrides(line.substr(i + 1, close - i - 1), out, drawing);
-        i = close;
-        continue;
-      }
-    } else if (c == '&' && state.WebVtt) {
-      // Entities are short: the search for their ";" is too, so a line of
-      // "&" stays linear.
-      const size_t semicolon = line.substr(i, MaxEntityLength).find(';');
-      if (semicolon != std::string_view::npos) {
-        if (uint32_t character = EntityCharacter(line.substr(i + 1, semicolon - 1))) {
-          if (state.RubyText == 0) AppendUtf8(out, character);
-          i += semicolon;
-          continue;
-        }
-      }
-    } else if (IsPlain(c)) {
-      const size_t end = PlainRunEnd(line, i);
-      if (state.RubyText == 0) out.append(line, i, end - i);
-      i = end - 1;
-      continue;
-    }
-    if (state.RubyText == 0) AppendTextByte(out, c);
-  }
-  return out;
-}
-
-std::vector<std::string> ReadOverrideText(std::string_view text, bool newlineBreaks) {
-  std::vector<std::string> lines(1);
-  uint32_t drawing = 0;
-  for (size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '{') {
-      // Every brace block is hidden, override tags or a comment.
-      const size_t close = ClosingIndex(text, i, '}');
-      if (close != std::string_view::npos) {
-        ApplyOverrides(text.substr(i + 1, close - i - 1), lines.back(), drawing);
-        i = close;
-        continue;
-      }
-    } else if (c == '\\' && i + 1 < text.size()) {
-      const char code = text[i + 1];
-      if (code == 'N' || code == 'n' || code == 'h') {
-        ++i;
-        if (drawing > 0) continue;
-        if (code == 'N' || (code == 'n' && newlineBreaks))
-          lines.emplace_back();
-        else
-          lines.back() += code == 'h' ? NoBreakSpace : " ";
-        continue;
-      }
-    }
-    if (drawing == 0) AppendTextByte(lines.back(), c);
-  }
-  return lines;
-}
-
-std::vector<std::string> ReadMicroDvdText(std::string_view text) {
-  std::vector<std::string> lines;
-  bool cueItalic = false, cueBold = false;
-  size_t start = 0;
-  for (;;) {
-    const size_t bar = text.find('|', start);
-    const std::string_view part =
-        text.substr(start, bar == std::string_view::npos ? bar : bar - start);
-    bool italic = false, bold = false;
-    std::string body;
-    for (size_t i = 0; i < part.size(); ++i) {
-      if (part[i] == '{' && i + 2 < part.size() && IsLetter(part[i + 1]) && part[i + 2] == ':') {
-        const size_t close = ClosingIndex(part, i, '}');
-        if (close != std::string_view::npos) {
-          if (part[i + 1] == 'y' || part[i + 1] == 'Y') {
-            const std::string_view value = part.substr(i + 3, close - i - 3);
-            const bool whole = part[i + 1] == 'Y';
-            if (value.find_first_of("iI") != std::string_view::npos)
-              (whole ? cueItalic : italic) = true;
-            if (value.find_first_of("bB") != std::string_view::npos)
-              (whole ? cueBold : bold) = true;
-          }
-          i = close;
-          continue;
-        }
-      }
-      if (part[i] == '/' && Trim(body).empty()) {
-        italic = true;
-        continue;
-      }
-      AppendTextByte(body, part[i]);
-    }
-    std::string line;
-    if (italic || cueItalic) line += TextStyle::ItalicOn;
-    if (bold || cueBold) line += TextStyle::BoldOn;
-    line += body;
-    line += TextStyle::ItalicOff;
-    line += TextStyle::BoldOff;
-    lines.push_back(std::move(line));
-    if (bar == std::string_view::npos) break;
-    start = bar + 1;
-  }
-  return lines;
-}
 
 void FinishCueLines(std::vector<TCueLine> &lines, size_t first) {
   size_t kept = first;

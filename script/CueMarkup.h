@@ -1,35 +1,35 @@
-// The markup of cue texts: tags and entities of SubRip and WebVTT, override
-// blocks of SubStation, control codes of MicroDVD. Italic and bold become
-// style markers; everything else that is markup is dropped.
+// The markup helpers every format's reader shares: copying text bytes,
+// finding a block's end, the override tags of SubStation (which SubRip lines
+// carry too), and the finishing of a cue's lines. Each format's own markup
+// is in its file (script/SubRipFormat.cpp and the others).
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "script/Cues.h"
 
-// What a tagged cue text carries from one of its lines to the next.
-struct TTagState {
-  bool WebVtt = false; // entities and timestamp tags are read only in WebVTT
-  std::string Voice;   // the open voice span's name
-  int RubyText = 0;    // inside <rt>: the reading is not shown
-};
+// Copies one byte of cue text. Control bytes are dropped here, so the only
+// control bytes that reach the finished text are the markers markup makes;
+// a TAB becomes a space, since ":" and a TAB would mark a speaker.
+void AppendTextByte(std::string &out, char c);
 
-// One line of SubRip or WebVTT cue text. `speaker` gets the voice the line
-// speaks in: one opened before its first word, else the open voice span,
-// else the first one the line opens.
-std::string ReadTaggedLine(std::string_view line, TTagState &state, std::string &speaker);
+// The index of the `closing` byte that closes the block opening at `open`,
+// or npos when another opening byte or the end comes first (then the opening
+// byte is an ordinary one). Stopping at the next opening keeps a line of
+// unclosed braces linear.
+size_t ClosingIndex(std::string_view text, size_t open, char closing);
 
-// A SubStation dialogue text as lines: \N starts a new line, and so does \n
-// when `newlineBreaks` (wrap style 2), else it is a space; \h is a no-break
-// space; override blocks give italic and bold, and drawings are dropped.
-std::vector<std::string> ReadOverrideText(std::string_view text, bool newlineBreaks);
+// A letter of a markup name, as the C library tells letters (the ASCII ones
+// in the C and UTF-8 locales).
+bool IsLetter(char c);
 
-// A MicroDVD text as lines: "|" starts a new line; {y:...} codes apply to
-// their line and {Y:...} to the whole cue (italic and bold kept); a "/" that
-// begins a line makes it italic.
-std::vector<std::string> ReadMicroDvdText(std::string_view text);
+// The override tags of one "{...}" block: \i and \b give style markers, \r
+// resets both, \p sets the drawing scale (text is a drawing while it is
+// above 0).
+void ApplyOverrides(std::string_view block, std::string &out, uint32_t &drawing);
 
 // A cue's lines, lines[first] onwards, made fit to show: styles closed at the
 // end of each line and opened again at the start of the next, control

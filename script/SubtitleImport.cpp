@@ -5,7 +5,7 @@
 #include "platform/CodePages.h"
 #include "script/Cues.h"
 #include "script/SubtitleEncoding.h"
-#include "script/SubtitleReaders.h"
+#include "script/SubtitleFormats.h"
 #include "script/UntCaptel.h"
 
 namespace {
@@ -27,8 +27,8 @@ std::string TitleFromName(const std::string &path) {
 bool TCaptel::ImportSubtitles(const std::string &bytes, const std::string &sourceName) {
   TMarkedText marked = ReadByteOrderMark(bytes);
   const bool unmarked = marked.Mark == TByteOrderMark::None;
-  const TSubtitleFormat format = DetectSubtitleFormat(unmarked ? bytes : marked.Text);
-  if (format == TSubtitleFormat::None) return false;
+  const TSubtitleFormatRow *format = DetectSubtitleFormat(unmarked ? bytes : marked.Text);
+  if (!format) return false;
 
   // Text that is UTF-8 already is read where it lies.
   std::string decoded;
@@ -42,7 +42,7 @@ bool TCaptel::ImportSubtitles(const std::string &bytes, const std::string &sourc
     text = decoded;
   }
   TCueList cues;
-  ReadSubtitles(format, text, cues);
+  format->Read(text, cues);
 
   ScriptFileName = sourceName;
   Title = cues.Title.empty() ? TitleFromName(sourceName) : cues.Title;

@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <iconv.h>
 
+#include "base/Utf8.h"
 #include "platform/posix/IconvRun.h"
 
 namespace {
@@ -49,6 +50,9 @@ bool DecodeCodePage(std::string_view bytes, const std::string &codePage, std::st
   std::string out =
       IconvRun(decoder, bytes, "\xEF\xBF\xBD", [](const char *, size_t) { return size_t{1}; });
   iconv_close(decoder);
-  utf8 = std::move(out);
+  // glibc's UTF-8 decoder passes four-byte forms beyond U+10FFFF through
+  // unchanged; the caller is promised UTF-8, so they are replaced too.
+  size_t replaced = 0;
+  utf8 = RepairUtf8(out, replaced);
   return true;
 }

@@ -1,10 +1,8 @@
-// The first text subtitle track of a video, read with libavformat and written
-// out as a SubRip, WebVTT or SubStation document.
+// The first text subtitle track of a video, read with libavformat: its
+// packets' times and texts, and the codec's header.
 #include "platform/SubtitleTracks.h"
 
 #include <algorithm>
-#include <cinttypes>
-#include <cstdio>
 #include <vector>
 
 extern "C" {
@@ -13,38 +11,6 @@ extern "C" {
 }
 
 namespace {
-
-struct TCue {
-  int64_t StartMs;
-  int64_t EndMs; // -1 when the packet gave no duration
-  std::string Text;
-};
-
-std::string Time(int64_t ms, char fraction, int digits) {
-  if (ms < 0) ms = 0;
-  char text[40];
-  const long long h = ms / 3600000, m = ms / 60000 % 60, s = ms / 1000 % 60;
-  const long long part = digits == 3 ? ms % 1000 : ms % 1000 / 10;
-  std::snprintf(text, sizeof text,
-                digits == 3 ? "%02lld:%02lld:%02lld%c%03lld" : "%lld:%02lld:%02lld%c%02lld", h, m,
-                s, fraction, part);
-  return text;
-}
-
-// Lines of a cue without empty ones, which would end it in SubRip and WebVTT.
-std::string CueLines(const std::string &text) {
-  std::string result;
-  size_t start = 0;
-  while (start <= text.size()) {
-    size_t end = text.find('\n', start);
-    if (end == std::string::npos) end = text.size();
-    std::string line = text.substr(start, end - start);
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (!line.empty()) result += line + "\n";
-    start = end + 1;
-  }
-  return result;
-}
 
 uint32_t BigEndian32(const uint8_t *p) {
   return uint32_t{p[0]} << 24 | uint32_t{p[1]} << 16 | uint32_t{p[2]} << 8 | p[3];
@@ -74,68 +40,12 @@ std::string PacketText(AVCodecID codec, const uint8_t *data, size_t size) {
 }
 
 // A gap-free end: the packet's own, else the next cue's start, else 5 s on.
-void SettleEnds(std::vector<TCue> &cues) {
+void SettleEnds(std::vector<TTrackCue> &cues) {
   for (size_t i = 0; i < cues.size(); ++i) {
     if (cues[i].EndMs >= cues[i].StartMs) continue;
     cues[i].EndMs = i + 1 < cues.size() && cues[i + 1].StartMs > cues[i].StartMs
                         ? cues[i + 1].StartMs
                         : cues[i].StartMs + 5000;
-  }
-}
-
-std::string SubRipDocument(const std::vector<TCue> &cues) {
-  std::string doc;
-  int number = 0;
-  for (const TCue &cue : cues) {
-    const std::string lines = CueLines(cue.Text);
-    if (lines.empty()) continue;
-    doc += std::to_string(++number) + "\n" + Time(cue.StartMs, ',', 3) + " --> " +
-           Time(cue.EndMs, ',', 3) + "\n" + lines + "\n";
-  }
-  return doc;
-}
-
-std::string WebVttDocument(const std::vector<TCue> &cues) {
-  std::string doc = "WEBVTT\n\n";
-  for (const TCue &cue : cues) {
-    const std::string lines = CueLines(cue.Text);
-    if (lines.empty()) continue;
-    doc += Time(cue.StartMs, '.', 3) + " --> " + Time(cue.EndMs, '.', 3) + "\n" + lines + "\n";
-  }
-  return doc;
-}
-
-// The track's header, then each packet ("ReadOrder,Layer,Style,...,Text")
-// as a Dialogue line with its times put in after the layer.
-std::string SubStationDocument(const std::string &header, const std::vector<TCue> &cues) {
-  std::string doc = header;
-  if (!doc.empty() && doc.back() != '\n') doc += '\n';
-  if (doc.find("[Events]") == std::string::npos)
-    doc += "\n[Events]\nFormat: Layer, Start, End, Style, Name, MarginL, MarginR, MarginV, "
-           "Effect, Text\n";
-  for (const TCue &cue : cues) {
-    const size_t order = cue.Text.find(',');
-    if (order == std::string::npos) continue;
-    const size_t layer = cue.Text.find(',', order + 1);
-    if (layer == std::string::npos) continue;
-    std::string text = cue.Text.substr(layer + 1);
-    text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
-    text.erase(std::remove(text.begin(), text.end(), '\r'), text.end());
-    doc += "Dialogue: " + cue.Text.substr(order + 1, layer - order - 1) + "," +
-           Time(cue.StartMs, '.', 2) + "," + Time(cue.EndMs, '.', 2) + "," + text + "\n";
-  }
-  return doc;
-}
-
-bool IsTextCodec(AVCodecID codec) {
-  switch (codec) {
-  case AV_CODEC_ID_SUBRIP:
-  case AV_CODEC_ID_TEXT:
-  case AV_CODEC_ID_MOV_TEXT:
-  case AV_CODEC_ID_WEBVTT:
-  case AV_CODEC_ID_ASS:
-  case AV_CODEC_ID_SSA: return true;
-  default: return false;
   }
 }
 
@@ -151,7 +61,7 @@ struct TInput {
 
 } // namespace
 
-TSubtitleTrack ReadSubtitleTrack(const std::string &videoPath) {
+TSubtitleTrack ReadSubtitleTrack(const std::string &videoPath, TTextCodecTest isTextCodec) {
   TSubtitleTrack track;
   track.Kind = TSubtitleTrack::tkNone;
   // The library's own complaints about odd files would land on the console.
@@ -164,7 +74,7 @@ TSubtitleTrack ReadSubtitleTrack(const std::string &videoPath) {
     stream->discard = AVDISCARD_ALL;
     const AVCodecParameters *codec = stream->codecpar;
     if (codec->codec_type != AVMEDIA_TYPE_SUBTITLE) continue;
-    if (!chosen && IsTextCodec(codec->codec_id)) {
+    if (!chosen && isTextCodec(avcodec_get_name(codec->codec_id))) {
       chosen = stream;
     } else if (!chosen && track.Kind == TSubtitleTrack::tkNone && IsBitmapCodec(codec->codec_id)) {
       track.Kind = TSubtitleTrack::tkBitmap;
@@ -177,7 +87,7 @@ TSubtitleTrack ReadSubtitleTrack(const std::string &videoPath) {
   chosen->discard = AVDISCARD_DEFAULT;
   const AVCodecID codec = chosen->codecpar->codec_id;
   const AVRational milliseconds{1, 1000};
-  std::vector<TCue> cues;
+  std::vector<TTrackCue> &cues = track.Cues;
   AVPacket *packet = av_packet_alloc();
   while (packet && av_read_frame(input.Context, packet) >= 0) {
     if (packet->stream_index == chosen->index && packet->pts != AV_NOPTS_VALUE) {
@@ -193,22 +103,15 @@ TSubtitleTrack ReadSubtitleTrack(const std::string &videoPath) {
   }
   av_packet_free(&packet);
   std::stable_sort(cues.begin(), cues.end(),
-                   [](const TCue &a, const TCue &b) { return a.StartMs < b.StartMs; });
+                   [](const TTrackCue &a, const TTrackCue &b) { return a.StartMs < b.StartMs; });
   SettleEnds(cues);
 
   track.Kind = TSubtitleTrack::tkText;
   track.Index = chosen->index;
   track.Codec = avcodec_get_name(codec);
-  if (codec == AV_CODEC_ID_ASS || codec == AV_CODEC_ID_SSA) {
-    const AVCodecParameters *parameters = chosen->codecpar;
-    const std::string header(reinterpret_cast<const char *>(parameters->extradata),
-                             parameters->extradata ? static_cast<size_t>(parameters->extradata_size)
-                                                   : 0);
-    track.Document = SubStationDocument(header, cues);
-  } else if (codec == AV_CODEC_ID_WEBVTT) {
-    track.Document = WebVttDocument(cues);
-  } else {
-    track.Document = SubRipDocument(cues);
-  }
+  const AVCodecParameters *parameters = chosen->codecpar;
+  if (parameters->extradata)
+    track.Header.assign(reinterpret_cast<const char *>(parameters->extradata),
+                        static_cast<size_t>(parameters->extradata_size));
   return track;
 }

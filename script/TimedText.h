@@ -1,0 +1,28 @@
+// What SubRip and WebVTT share: cues of a "start --> end" line followed by
+// lines of tagged text up to a blank line. Each of the two gives its rules
+// (script/SubRipFormat.cpp, script/WebVttFormat.cpp).
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "script/Cues.h"
+
+struct TTimedTextRules {
+  // The text opens with a header block that holds no cue.
+  bool HeaderFirst = false;
+  // A number line stands above each timing line: when the blank line before
+  // a timing line is missing, the number belongs to the new cue.
+  bool NumberedCues = false;
+  // "<00:01.000>" inside a cue is a timestamp tag, not text.
+  bool TimestampTags = false;
+  // True when a line opens a block that holds no cue; null when every block
+  // is a cue.
+  bool (*IsSkippedBlock)(std::string_view line) = nullptr;
+  // The character an entity "&name;" names (`name` without "&" and ";"), or
+  // 0 when it names none; null when "&" is always text.
+  uint32_t (*EntityCharacter)(std::string_view name) = nullptr;
+};
+
+// Appends the cues of `text` read by `rules` to `cues`.
+void ReadTimedText(const TTimedTextRules &rules, std::string_view text, TCueList &cues);
