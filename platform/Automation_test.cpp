@@ -7,7 +7,7 @@
 #include <cmath>
 
 #include "fake/RecordingControl.h"
-#include "player/PlayerTestSupport.h"
+#include "base/RaisedBy.h"
 
 namespace {
 

@@ -1,26 +1,14 @@
-// Helpers the player tests share: the error a call raises, by kind, and
-// every operation of a player as a call.
+// Helpers the player tests share: every operation of a player as a call
+// (and, from the base layer, the error a call raises).
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "base/Errors.h"
+#include "base/RaisedBy.h"
 #include "player/UntVideoIF.h"
 
-// The kind name and message of the error `call` raises, "none" when it
-// raises nothing.
-template <class F> std::string RaisedBy(F call) {
-  try {
-    call();
-  } catch (const Exception &error) {
-    return std::string(error.KindName()) + ": " + error.Message;
-  }
-  return "none";
-}
-
-inline const char *NoObject = "EOleError: Variant does not reference an automation object";
 
 // Every operation of `player` that reaches its control, each as one call.
 template <class TPlayer> std::vector<std::function<void()>> EveryOperation(TPlayer &player) {
