@@ -8,9 +8,9 @@
 
 #include "platform/win32/WindowsApi.h"
 
-#include "platform/Charsets.h"
 #include "base/Errors.h"
 #include "base/TextRender.h"
+#include "platform/Charsets.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // A connected TCP socket as a byte stream: non-blocking recv and send, with
 // the socket's network events (read, write, close) on an event the loop
 // watches, taken with WSAEnumNetworkEvents.
-#include <winsock2.h>
+#include "platform/win32/WindowsApi.h"
 
 #include "platform/win32/StreamKinds.h"
 
@@ -9,7 +9,6 @@
 
 #include "platform/Loop.h"
 #include "platform/win32/SystemText.h"
-#include "platform/win32/WindowsApi.h"
 
 namespace {
 

@@ -1,8 +1,7 @@
 // The byte-stream service on Windows: a named pipe's client end for a local
 // address, Winsock TCP for HOST:PORT. Connecting is done at once, within two
 // seconds for a busy pipe and within a few seconds for TCP.
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#include "platform/win32/WindowsApi.h"
 
 #include "platform/Streams.h"
 

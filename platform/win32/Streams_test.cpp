@@ -1,8 +1,7 @@
 // The Windows side of the stream tests: the test peer (a named pipe made with
 // CreateNamedPipeW, a Winsock listener on 127.0.0.1), and what only Windows
 // does: the forms of a pipe's name, a busy pipe, the system's own words.
-#include <winsock2.h>
-#include <ws2tcpip.h>
+#include "platform/win32/WindowsApi.h"
 
 #include <atomic>
 #include <chrono>
@@ -14,7 +13,6 @@
 #include "platform/Loop.h"
 #include "platform/StreamTestPeer.h"
 #include "platform/win32/SystemText.h"
-#include "platform/win32/WindowsApi.h"
 
 namespace {
 

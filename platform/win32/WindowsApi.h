@@ -3,6 +3,10 @@
 // operations, so every unit sees the same class members.
 #pragma once
 
+// Winsock 2 goes first: windows.h would otherwise bring in the old winsock.h.
+#include <winsock2.h>
+#include <ws2tcpip.h>
+
 #include <windows.h>
 
 #include <oleauto.h>
