@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "player/PlayerControls.h"
 #include "player/UntVideoIF.h"
 
 class TTestPlayer : public IVideoPlayer {
@@ -65,3 +66,13 @@ private:
   }
   static constexpr int32_t E_FailCode = static_cast<int32_t>(0x80004005);
 };
+
+// A player table of one row, "Test", for the driver to select from as it
+// selects the real players: every creation hands out `player`.
+inline const std::vector<TPlayerControl> &TestPlayerControls(TTestPlayer &player) {
+  static TTestPlayer *handedOut = nullptr;
+  handedOut = &player;
+  static const std::vector<TPlayerControl> controls = {
+      {{"Test"}, "Test", [](double, bool, std::string &) -> IVideoPlayer * { return handedOut; }}};
+  return controls;
+}
