@@ -20,8 +20,8 @@ public:
     return Follow ? Follow() : Position;
   }
   void SetPosition(double position) override { Record("SetPosition(" + Number(position) + ")"); }
-  std::string GetFileName() override { return ""; }
-  void SetFileName(const std::string &) override {}
+  std::string GetFileName() override { return FileName; }
+  void SetFileName(const std::string &name) override { FileName = name; }
   int32_t GetState() override {
     Record("GetState");
     return State;
@@ -44,6 +44,8 @@ public:
   }
 
   std::vector<std::string> Calls;
+  // The video the player was given (not a recorded call).
+  std::string FileName;
   // Operations that raise an automation error, by name ("GetPosition", ...).
   std::set<std::string> Failing;
   int32_t State = vsPlaying;
