@@ -21,23 +21,36 @@ const char *AMovieId = "AMovie.ActiveMovie Control";
 const char *MciId = "MCI.MMControl";
 const char *WmpId = "WMPlayer.OCX";
 
+const char *Video = "C:\\films\\film.avi";
+
 class SelectPlayerTest : public ::testing::Test {
 protected:
   SelectPlayerTest() {
-    T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
-    T.Driver.Script->FrameRate = 25.0;
-    T.Driver.VideoPath = "C:\\films\\film.avi";
     Wmp.SetProperty("settings", TVariant::Object(WmpSettings.NewReference()));
     Wmp.SetProperty("controls", TVariant::Object(WmpControls.NewReference()));
+    T.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=25", "}", "{T;10", "one", "}"}));
+    T.Files.Add(Video, "");
   }
-  ~SelectPlayerTest() override { T.Driver.Player.Clear(); }
+  ~SelectPlayerTest() override { T.Driver.Finalize(); }
 
-  // Registers each control as available or missing, then selects.
-  int Select(bool aMovie, bool mci, bool wmp = false) {
+  // Registers each control as available or missing, then starts the program
+  // with the options in `args`, which selects the player.
+  int Select(bool aMovie, bool mci, bool wmp = false, std::vector<std::string> args = {}) {
     AMovieRegistration.emplace(AMovieId, aMovie ? &AMovie : nullptr, &Creations);
     MciRegistration.emplace(MciId, mci ? &Mci : nullptr, &Creations);
     WmpRegistration.emplace(WmpId, wmp ? &Wmp : nullptr, &Creations);
-    return T.ExitCodeOf([&] { T.Driver.SelectPlayer(); });
+    args.push_back("s.txt");
+    args.push_back(Video);
+    T.Output.Lines.clear();
+    return T.ExitCodeOf([&] { T.Start(args); });
+  }
+  // The lines the selection wrote: those after the console's diagnostics.
+  Lines Written() const {
+    const Lines &all = T.Output.Lines;
+    auto from = all.begin();
+    for (auto it = all.begin(); it != all.end(); ++it)
+      if (it->rfind("Code page is ", 0) == 0) from = it + 1;
+    return Lines(from, all.end());
   }
 
   TRecordingControl AMovie;
@@ -53,7 +66,7 @@ protected:
 TEST_F(SelectPlayerTest, NoCodeAndActiveMovieAvailable) {
   EXPECT_EQ(Select(true, true), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId}));
-  EXPECT_TRUE(T.Output.Lines.empty());
+  EXPECT_TRUE(Written().empty());
   EXPECT_EQ(AMovie.CallTexts(), (Lines{"put FileName BSTR byref \"C:\\films\\film.avi\"",
                                        "put FullScreenMode BOOL 0"}));
   EXPECT_EQ(AMovie.Released, 0);
@@ -65,45 +78,39 @@ TEST_F(SelectPlayerTest, NoCodeAndActiveMovieAvailable) {
 TEST_F(SelectPlayerTest, NoCodeAndOnlyMciAvailable) {
   EXPECT_EQ(Select(false, true), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId, MciId}));
-  EXPECT_EQ(T.Output.Lines, (Lines{"AMovie interface not available"}));
+  EXPECT_EQ(Written(), (Lines{"AMovie interface not available"}));
   EXPECT_EQ(Mci.CallTexts(), (Lines{"put FileName BSTR byref \"C:\\films\\film.avi\"",
                                     "put Command BSTR \"open\"", "put Command BSTR \"play\""}));
 }
 
 TEST_F(SelectPlayerTest, DiagnosticsOnlyWithDebug) {
-  T.Driver.Settings.Debug = false;
-  EXPECT_EQ(Select(false, true), -1);
+  EXPECT_EQ(Select(false, true, false, {"-nd"}), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId, MciId}));
-  EXPECT_TRUE(T.Output.Lines.empty());
+  EXPECT_TRUE(Written().empty());
 }
 
 TEST_F(SelectPlayerTest, MciCodesNeverCreateTheActiveMovieControl) {
   for (const char *code : {"MCI", "MPLayer"}) {
     Creations.clear();
     Mci.ClearLog();
-    T.Driver.PlayerCode = code;
-    EXPECT_EQ(Select(true, true), -1);
+    EXPECT_EQ(Select(true, true, false, {"-p", code}), -1);
     EXPECT_EQ(Creations, (Lines{MciId})) << code;
     EXPECT_EQ(Mci.CallTexts().size(), 3u) << code;
   }
   EXPECT_TRUE(AMovie.Calls.empty());
-  EXPECT_TRUE(T.Output.Lines.empty());
+  EXPECT_TRUE(Written().empty());
 }
 
 TEST_F(SelectPlayerTest, ActiveMovieCode) {
-  T.Driver.PlayerCode = "AMovie";
-  EXPECT_EQ(Select(true, true), -1);
+  EXPECT_EQ(Select(true, true, false, {"-p", "AMovie"}), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId}));
 }
 
 TEST_F(SelectPlayerTest, UnknownCodesWarnWhateverDebugSays) {
-  T.Driver.Settings.Debug = false;
-  for (const char *code : {"MPlayer", "amovie", "MCI ", "x"}) {
+  for (const char *code : {"MPlayer", "amovie", "x"}) {
     Creations.clear();
-    T.Output.Lines.clear();
-    T.Driver.PlayerCode = code;
-    EXPECT_EQ(Select(true, true), -1);
-    EXPECT_EQ(T.Output.Lines, (Lines{std::string("Unknown video player code: ") + code}));
+    EXPECT_EQ(Select(true, true, false, {"-nd", "-p", code}), -1);
+    EXPECT_EQ(Written(), (Lines{std::string("Unknown video player code: ") + code}));
     EXPECT_EQ(Creations, (Lines{AMovieId})) << code;
   }
 }
@@ -111,38 +118,33 @@ TEST_F(SelectPlayerTest, UnknownCodesWarnWhateverDebugSays) {
 // A player's program name is no control, but a hint says how to follow it.
 TEST_F(SelectPlayerTest, APlayersProgramNameGetsTheFollowHint) {
   for (const char *code : {"vlc", "mpv", "Celluloid"}) {
-    T.Output.Lines.clear();
-    T.Driver.PlayerCode = code;
-    EXPECT_EQ(Select(true, true), -1);
-    EXPECT_EQ(T.Output.Lines,
+    EXPECT_EQ(Select(true, true, false, {"-p", code}), -1);
+    EXPECT_EQ(Written(),
               (Lines{std::string("Unknown video player code: ") + code,
                      std::string("(to follow a running player: -p mpris:") + code + ")"}));
   }
 }
 
 TEST_F(SelectPlayerTest, MissingActiveMovieByCodeIsTriedTwice) {
-  T.Driver.PlayerCode = "AMovie";
-  EXPECT_EQ(Select(false, true), -1);
+  EXPECT_EQ(Select(false, true, false, {"-p", "AMovie"}), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId, AMovieId, MciId}));
-  EXPECT_EQ(T.Output.Lines,
-            (Lines{"AMovie interface not available", "AMovie interface not available"}));
+  EXPECT_EQ(Written(), (Lines{"AMovie interface not available", "AMovie interface not available"}));
   EXPECT_EQ(Mci.CallTexts().size(), 3u);
 }
 
 TEST_F(SelectPlayerTest, MissingMciByCodeFallsBackToActiveMovie) {
-  T.Driver.PlayerCode = "MCI";
-  EXPECT_EQ(Select(true, false), -1);
+  EXPECT_EQ(Select(true, false, false, {"-p", "MCI"}), -1);
   EXPECT_EQ(Creations, (Lines{MciId, AMovieId}));
-  EXPECT_EQ(T.Output.Lines, (Lines{"MPlayer interface not available"}));
+  EXPECT_EQ(Written(), (Lines{"MPlayer interface not available"}));
   EXPECT_EQ(AMovie.CallTexts().size(), 2u);
 }
 
 TEST_F(SelectPlayerTest, MissingMciByCodeAndNoActiveMovieTriesMciAgain) {
-  T.Driver.PlayerCode = "MPLayer";
-  EXPECT_EQ(Select(false, false), 1);
+  EXPECT_EQ(Select(false, false, false, {"-p", "MPLayer"}), 1);
   EXPECT_EQ(Creations, (Lines{MciId, AMovieId, MciId, WmpId}));
-  ASSERT_GE(T.Output.Lines.size(), 5u);
-  EXPECT_EQ(Lines(T.Output.Lines.begin(), T.Output.Lines.begin() + 5),
+  const Lines written = Written();
+  ASSERT_GE(written.size(), 5u);
+  EXPECT_EQ(Lines(written.begin(), written.begin() + 5),
             (Lines{"MPlayer interface not available", "AMovie interface not available",
                    "MPlayer interface not available", "WMP interface not available",
                    "Fatal error: No supported video player available."}));
@@ -151,23 +153,23 @@ TEST_F(SelectPlayerTest, MissingMciByCodeAndNoActiveMovieTriesMciAgain) {
 TEST_F(SelectPlayerTest, OnlyWindowsMediaPlayerAvailable) {
   EXPECT_EQ(Select(false, false, true), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId, MciId, WmpId}));
-  EXPECT_EQ(T.Output.Lines,
+  EXPECT_EQ(Written(),
             (Lines{"AMovie interface not available", "MPlayer interface not available"}));
   EXPECT_EQ(WmpControls.CallTexts(), (Lines{"call play"}));
 }
 
 TEST_F(SelectPlayerTest, WindowsMediaPlayerCodeTriesItFirst) {
-  T.Driver.PlayerCode = "WMP";
-  EXPECT_EQ(Select(true, true, true), -1);
+  EXPECT_EQ(Select(true, true, true, {"-p", "WMP"}), -1);
   EXPECT_EQ(Creations, (Lines{WmpId}));
 }
 
 TEST_F(SelectPlayerTest, NoneAvailableIsFatal) {
   EXPECT_EQ(Select(false, false), 1);
   EXPECT_EQ(Creations, (Lines{AMovieId, MciId, WmpId}));
-  ASSERT_GE(T.Output.Lines.size(), 5u);
+  const Lines written = Written();
+  ASSERT_GE(written.size(), 5u);
   EXPECT_EQ(
-      Lines(T.Output.Lines.begin(), T.Output.Lines.begin() + 5),
+      Lines(written.begin(), written.begin() + 5),
       (Lines{"AMovie interface not available", "MPlayer interface not available",
              "WMP interface not available", "Fatal error: No supported video player available.",
              "Usage: " + T.Process.Path + " <subtitlefile> [<videofile>]"}));
@@ -190,7 +192,7 @@ TEST_F(SelectPlayerTest, StartFailuresAreNotCaught) {
 }
 
 TEST_F(SelectPlayerTest, PlayerGetsTheScriptsFrameRate) {
-  T.Driver.Script->FrameRate = 30.0;
+  T.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=30", "}", "{T;10", "one", "}"}));
   ASSERT_EQ(Select(true, true), -1);
   AMovie.SetProperty("DisplayMode", TVariant::Integer(0));
   AMovie.SetProperty("CurrentPosition", TVariant::Double(2.0));
@@ -198,8 +200,7 @@ TEST_F(SelectPlayerTest, PlayerGetsTheScriptsFrameRate) {
 }
 
 TEST_F(SelectPlayerTest, ScriptInMillisecondsHasTheMciControlCountMilliseconds) {
-  T.Driver.Script->FrameRate = 1000.0;
-  T.Driver.Script->TimesInMilliseconds = true;
+  T.Files.Add("s.txt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n");
   ASSERT_EQ(Select(false, true), -1);
   Mci.SetProperty("Position", TVariant::Double(1001.0));
   EXPECT_EQ(T.Driver.Player->GetPosition(), 1001.0);
@@ -210,8 +211,7 @@ TEST_F(SelectPlayerTest, ScriptInMillisecondsHasTheMciControlCountMilliseconds) 
 TEST_F(SelectPlayerTest, PreviousPlayerIsReleased) {
   ASSERT_EQ(Select(true, true), -1);
   EXPECT_EQ(AMovie.Released, 0);
-  T.Driver.PlayerCode = "MCI";
-  ASSERT_EQ(T.ExitCodeOf([&] { T.Driver.SelectPlayer(); }), -1);
+  ASSERT_EQ(Select(true, true, false, {"-p", "MCI"}), -1);
   EXPECT_EQ(AMovie.Released, 1);
   EXPECT_EQ(Mci.Created, 1);
 }

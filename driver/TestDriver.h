@@ -23,12 +23,15 @@ struct TTestDriver {
   TFakePlayerLog PlayerLog;
   TDriver Driver{TServices{Process, Output, Console, Loop, CodePages, Files, PlayerLog}};
 
-  // Starts the program on `args` as main does, up to its message loop, with
-  // `player` the one player there is to select.
-  void Start(std::vector<std::string> args, TTestPlayer &player) {
-    Driver.Controls = &TestPlayerControls(player);
+  // Starts the program on `args` as main does, up to its message loop.
+  void Start(std::vector<std::string> args) {
     Process.Args = std::move(args);
     Driver.Startup();
+  }
+  // The same with `player` the one player there is to select.
+  void Start(std::vector<std::string> args, TTestPlayer &player) {
+    Driver.Controls = &TestPlayerControls(player);
+    Start(std::move(args));
   }
   // Start, then the first tick, which sees the player's state and so begins
   // playback. What the start wrote and called is forgotten: a test sees the
