@@ -233,19 +233,20 @@ public:
   void Stop() override {}
   void Pause() override {}
   using TFollowPlayer::End;
+  // Every seek asked of the followed player, in its seconds.
+  std::vector<double> Sought;
   // The followed player stands at `seconds` (a seek it made itself).
   void At(double seconds) { Clock.Jump(seconds, Now()); }
 
 protected:
   int32_t State() override { return vsPlaying; }
-  void SeekSeconds(double) override {}
+  void SeekSeconds(double seconds) override { Sought.push_back(seconds); }
   void Disconnect() override {}
 };
 
 struct FollowTest : ::testing::Test {
   FollowTest() {
-    T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
-    T.Driver.Script->FrameRate = 25;
+    T.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=25", "}", "{T;10", "one", "}"}));
     RegisterFollower("fake", [this](const TFollowRequest &request) {
       Requests.push_back(request);
       Follower = new TFakeFollower(request, Available);
@@ -253,23 +254,22 @@ struct FollowTest : ::testing::Test {
     });
   }
   ~FollowTest() override {
-    T.Driver.Player.Clear();
+    T.Driver.Finalize();
     UnregisterFollower("fake");
   }
-  int Select(const std::string &code) {
-    T.Driver.PlayerCode = code;
-    return T.ExitCodeOf([&] { T.Driver.SelectPlayer(); });
+  // Starts the program to follow the player `code` names, with the options
+  // in `args` (diagnostics off unless they say otherwise), over s.txt.
+  int Select(const std::string &code, std::vector<std::string> args = {"-nd"}) {
+    args.insert(args.end(), {"-p", code, "s.txt"});
+    return T.ExitCodeOf([&] { T.Start(args); });
   }
 
   // Follows a fake player over a native script (its lines) or an imported
   // file (its bytes), ready for its first reading.
-  void Follow(const std::string &file) {
+  void Follow(const std::string &file, std::vector<std::string> args = {"-nd"}) {
     T.Files.Add("s.txt", file);
-    T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
-    T.Driver.Script->LoadFromFile("s.txt");
-    T.Driver.Settings.Debug = false;
-    ASSERT_EQ(Select("fake"), -1);
-    T.Driver.TimerTick(); // sees it playing
+    ASSERT_EQ(Select("fake", std::move(args)), -1);
+    T.Loop.Tick(); // sees it playing
     T.Output.Lines.clear();
   }
   // The lines written when the player is read at `seconds`, without the
@@ -277,7 +277,7 @@ struct FollowTest : ::testing::Test {
   std::vector<std::string> ReadAt(double seconds) {
     T.Output.Lines.clear();
     Follower->At(seconds);
-    T.Driver.TimerTick();
+    T.Loop.Tick();
     for (std::string &line : T.Output.Lines)
       line.erase(line.find_last_not_of(' ') + 1);
     return T.Output.Lines;
@@ -297,16 +297,21 @@ TEST_F(FollowTest, FollowsWithTheScriptsRateElseThePlayersOwn) {
     double RequestRate, ScriptRate;
   } cases[] = {{true, 25, 25}, {false, 0, 30}};
   for (const Case &c : cases) {
-    T.Driver.Script->FrameRate = 25;
-    T.Driver.Script->FrameRateGiven = c.Given;
+    T.Files.Add("s.txt",
+                ScriptText({"{HEAD", c.Given ? "FPS=25" : "TITLE=x", "}", "{T;10", "one", "}"}));
     EXPECT_EQ(Select("fake:/run/mpv.sock"), -1);
-    EXPECT_EQ(T.Driver.Player.Get(), Follower);
     EXPECT_EQ(Requests.back().Target, "/run/mpv.sock");
     EXPECT_EQ(Requests.back().FrameRate, c.RequestRate);
-    EXPECT_EQ(T.Driver.Script->FrameRate, c.ScriptRate);
+    // Ten seconds on are ten seconds of the followed player: the keys count
+    // in the rate the script took.
+    Follower->At(20);
+    T.Driver.HandleKey(TFakeConsole::KeyRecord('.', true));
+    ASSERT_EQ(Follower->Sought.size(), 1u);
+    EXPECT_NEAR(Follower->Sought[0], 30, 1e-9) << "script rate " << c.ScriptRate;
   }
   EXPECT_TRUE(T.Driver.FollowsPlayer());
-  T.Driver.PlayerCode = "fakes";
+  T.Process.Args = {"-p", "fakes", "s.txt"};
+  T.Driver.ParseCommandLine();
   EXPECT_FALSE(T.Driver.FollowsPlayer());
 }
 
@@ -318,7 +323,7 @@ TEST_F(FollowTest, TheFollowedPlayerGoingEndsTheProgramWithZero) {
   EXPECT_EQ(T.Output.Lines, (std::vector<std::string>{"mpv has closed"}));
   EXPECT_TRUE(T.Loop.QuitPosted);
   EXPECT_EQ(T.Loop.QuitCode, 0);
-  EXPECT_THROW(T.Driver.Player->GetPosition(), Exception);
+  EXPECT_THROW(Follower->GetPosition(), Exception);
 }
 
 TEST_F(FollowTest, NothingToFollowIsAFatalErrorWithoutFallback) {
@@ -373,9 +378,8 @@ TEST_F(FollowTest, JumpsForwardBeyondFiveSecondsSkipWhatPassed) {
 }
 
 TEST_F(FollowTest, TheJoinAndTheJumpSayWhereWithDebugOn) {
-  Follow(EverySecond(40));
-  T.Driver.Settings.Debug = true;
-  T.Driver.Timing.ShiftMs = 2000; // the line gives the video's time, not the script's
+  // The line gives the video's time, not the script's.
+  Follow(EverySecond(40), {"--delay", "2"});
   EXPECT_EQ(ReadAt(53), (TLines{"Joined at 0:53", "L40"}));
   EXPECT_EQ(ReadAt(3730.5), (TLines{"Jumped to 1:02:10"}));
   EXPECT_EQ(ReadAt(3731), TLines{});
@@ -390,9 +394,21 @@ TEST(VideoTimeLabel, MinutesUnderAnHourHoursFromOne) {
 }
 
 // The players the program plays itself keep writing every entry passed.
-TEST_F(FollowTest, AControlPlayerStillWritesEveryEntryItPasses) {
-  Follow(EverySecond(40));
-  T.Driver.Following = false;
-  EXPECT_EQ(ReadAt(3), (TLines{"L1", "L2", "L3"}));
-  EXPECT_EQ(ReadAt(10), (TLines{"L4", "L5", "L6", "L7", "L8", "L9", "L10"}));
+TEST(ControlPlayerTest, AControlPlayerStillWritesEveryEntryItPasses) {
+  TTestPlayer player;
+  TTestDriver t;
+  t.Files.Add("s.txt", EverySecond(40));
+  t.Files.Add("v.avi", "");
+  t.StartPlaying({"-nd", "s.txt", "v.avi"}, player);
+  const auto readAt = [&](double seconds) {
+    t.Output.Lines.clear();
+    player.Position = 25 * seconds;
+    t.Loop.Tick();
+    for (std::string &line : t.Output.Lines)
+      line.erase(line.find_last_not_of(' ') + 1);
+    return t.Output.Lines;
+  };
+  EXPECT_EQ(readAt(3), (TLines{"L1", "L2", "L3"}));
+  EXPECT_EQ(readAt(10), (TLines{"L4", "L5", "L6", "L7", "L8", "L9", "L10"}));
+  t.Driver.Finalize();
 }
