@@ -44,6 +44,14 @@ protected:
     T.Output.Lines.clear();
     return T.ExitCodeOf([&] { T.Start(args); });
   }
+  // The lines written by two ticks of the program's timer: the first sees
+  // playback begin, the second reads the position.
+  Lines ShownByTheTicks() {
+    T.Output.Lines.clear();
+    T.Loop.Tick();
+    T.Loop.Tick();
+    return T.Output.Lines;
+  }
   // The lines the selection wrote: those after the console's diagnostics.
   Lines Written() const {
     const Lines &all = T.Output.Lines;
@@ -192,18 +200,22 @@ TEST_F(SelectPlayerTest, StartFailuresAreNotCaught) {
 }
 
 TEST_F(SelectPlayerTest, PlayerGetsTheScriptsFrameRate) {
-  T.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=30", "}", "{T;10", "one", "}"}));
-  ASSERT_EQ(Select(true, true), -1);
+  T.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=30", "}", "{T;60", "two seconds", "}", "{T;61",
+                                   "later", "}"}));
+  ASSERT_EQ(Select(true, true, false, {"-nd"}), -1);
+  AMovie.SetProperty("currentstate", TVariant::Integer(2)); // running
   AMovie.SetProperty("DisplayMode", TVariant::Integer(0));
   AMovie.SetProperty("CurrentPosition", TVariant::Double(2.0));
-  EXPECT_EQ(T.Driver.Player->GetPosition(), 60.0);
+  EXPECT_EQ(ShownByTheTicks(), Lines{"two seconds "});
 }
 
 TEST_F(SelectPlayerTest, ScriptInMillisecondsHasTheMciControlCountMilliseconds) {
-  T.Files.Add("s.txt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n");
-  ASSERT_EQ(Select(false, true), -1);
+  T.Files.Add("s.txt", "1\r\n00:00:01,001 --> 00:00:02,000\r\nHi\r\n\r\n"
+                       "2\r\n00:00:01,002 --> 00:00:02,000\r\nlater\r\n");
+  ASSERT_EQ(Select(false, true, false, {"-nd"}), -1);
+  Mci.SetProperty("mode", TVariant::Integer(526)); // playing
   Mci.SetProperty("Position", TVariant::Double(1001.0));
-  EXPECT_EQ(T.Driver.Player->GetPosition(), 1001.0);
+  EXPECT_EQ(ShownByTheTicks(), Lines{"Hi "});
   EXPECT_EQ(Mci.CallTexts().back(), "get Position");
   EXPECT_EQ(Mci.CallTexts()[Mci.CallTexts().size() - 2], "put TimeFormat I4 0");
 }
