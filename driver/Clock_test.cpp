@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <optional>
 
 #include "driver/TestDriver.h"
 #include "driver/TestPlayer.h"
@@ -13,19 +14,21 @@
 
 namespace {
 
+// The program started on a script and the test player, playing from its
+// first tick.
 class ClockTest : public ::testing::Test {
 protected:
   void SetUp() override {
+    AddFiles();
+    T.StartPlaying(Args, Player);
+  }
+  void TearDown() override { T.Driver.Finalize(); }
+  void AddFiles() {
     T.Files.Add("s.txt",
                 ScriptText({"{HEAD", "FPS=25", "}", "{T;10", "one", "}", "{T;20", "two", "}",
                             "{T;20", "three", "}", "{T;30", "four", "}", "{T;500", "five", "}"}));
-    T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
-    T.Driver.Script->LoadFromFile("s.txt");
-    T.Driver.Player = &Player;
-    T.Driver.ConsoleInput = TFakeConsole::InputHandle;
-    T.Driver.PlayingStarted = true;
+    T.Files.Add("v.avi", "");
   }
-  void TearDown() override { T.Driver.Player.Clear(); }
 
   // The subtitles written so far, without the layout's trailing blank.
   std::vector<std::string> Shown() {
@@ -39,45 +42,48 @@ protected:
   }
   void TickAt(double position) {
     Player.Position = position;
-    T.Driver.TimerTick();
+    T.Loop.Tick();
   }
 
-  TTestDriver T;
+  const std::vector<std::string> Args = {"s.txt", "v.avi"};
   TTestPlayer Player;
+  TTestDriver T;
+};
+
+// Started, but no tick yet: the player has not been seen to play.
+class ClockAwaitTest : public ClockTest {
+protected:
+  void SetUp() override {
+    AddFiles();
+    T.Start(Args, Player);
+    T.Output.Lines.clear(); // the console's diagnostics
+  }
 };
 
 using TTexts = std::vector<std::string>;
 
 } // namespace
 
-TEST_F(ClockTest, WaitsForPlaybackThenPresentsFromTheNextTick) {
-  T.Driver.PlayingStarted = false;
+TEST_F(ClockAwaitTest, WaitsForPlaybackThenPresentsFromTheNextTick) {
   Player.State = vsNotReady;
   Player.Position = 100;
-  T.Driver.TimerTick();
-  T.Driver.TimerTick();
+  T.Loop.Tick();
+  T.Loop.Tick();
   EXPECT_EQ(Player.Calls, (TTexts{"GetState", "GetState"}));
-  EXPECT_FALSE(T.Driver.PlayingStarted);
 
   Player.State = vsStopped;
-  T.Driver.TimerTick();
-  EXPECT_TRUE(T.Driver.PlayingStarted);
+  T.Loop.Tick();
   EXPECT_TRUE(Shown().empty()) << "the tick that sees playback begin writes nothing";
 
   Player.State = vsNotReady; // never asked again
-  T.Driver.TimerTick();
-  EXPECT_EQ(Player.Count("GetState"), 3);
-  EXPECT_EQ(Player.Count("GetPosition"), 1);
-  EXPECT_EQ(T.Driver.LastPosition, 100);
+  T.Loop.Tick();
+  EXPECT_EQ(Player.Calls, (TTexts{"GetState", "GetState", "GetState", "GetPosition"}));
   EXPECT_EQ(Shown(), (TTexts{"one", "two", "three", "four"}));
 }
 
-TEST_F(ClockTest, KeysWorkWhileThePlayerIsNeverReady) {
-  T.Driver.PlayingStarted = false;
+TEST_F(ClockAwaitTest, KeysWorkWhileThePlayerIsNeverReady) {
   Player.State = vsNotReady;
-  T.Console.TypeKey('p');
-  T.Console.TypeKey('q');
-  T.Driver.TimerTick();
+  T.TypeAndTick("pq");
   EXPECT_EQ(Player.Calls, (TTexts{"GetState", "Play"}));
   EXPECT_TRUE(T.Loop.QuitPosted);
   EXPECT_TRUE(T.Console.Input.empty());
@@ -168,7 +174,6 @@ TEST_F(ClockTest, FailingPeekEndsTheDrain) {
 }
 
 TEST_F(ClockTest, MessageLoopRunsTicksUntilQuit) {
-  T.Driver.TimerId = T.Loop.SetTimer(180, [this] { T.Driver.TimerTick(); });
   T.Loop.QueueTicks(2);
   T.Console.TypeKey('q');
   T.Loop.QueueTicks(3);
@@ -200,60 +205,58 @@ struct TVideo {
 
 class WakeTest : public ::testing::Test {
 protected:
-  void Load(const std::string &fps = "25") {
-    T.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=" + fps, "TITLE=Test", "}", "{T;10", "one", "}",
-                                     "{T;20", "two", "}", "{T;20", "three", "}", "{T;30", "four",
-                                     "}", "{T;500", "five", "}"}));
-    T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
-    T.Driver.Script->LoadFromFile("s.txt");
-    T.Driver.Player = &Player;
-    T.Driver.Settings.Debug = false;
-    const double rate = T.Driver.Script->FrameRate;
-    T.Driver.Predictor.SetRate(rate, TDriver::PositionStep(rate));
-    Player.Follow = [this] { return Video.At(T.Loop.Clock); };
+  // Starts the program afresh on the script at `fps` with the options in
+  // `args`, and diagnostics off unless `debug`.
+  void Load(const std::string &fps = "25", std::vector<std::string> args = {}, bool debug = false) {
+    if (T) T->Driver.Finalize();
+    T.reset();
+    T.emplace();
+    T->Files.Add("s.txt", ScriptText({"{HEAD", "FPS=" + fps, "TITLE=Test", "}", "{T;10", "one", "}",
+                                      "{T;20", "two", "}", "{T;20", "three", "}", "{T;30", "four",
+                                      "}", "{T;500", "five", "}"}));
+    T->Files.Add("v.avi", "");
+    if (!debug) args.push_back("-nd");
+    args.push_back("s.txt");
+    args.push_back("v.avi");
+    Player.Follow = [this] { return Video.At(T->Loop.Clock); };
+    T->Start(args, Player);
+    Written.clear();
   }
   void SetUp() override { Load(); }
   // A fresh run for the next case of a table.
-  void Restart(const std::string &fps = "25") {
-    T.Driver.CancelWake();
-    T.Driver.Timing = TSubtitleTiming();
-    T.Driver.Predictor = TPositionPredictor();
-    T.Driver.LastReading = NAN;
-    T.Driver.PlayingStarted = false;
-    T.Loop.OneShotsFired.clear();
-    T.Output.Lines.clear();
-    Written.clear();
-    Load(fps);
+  void Restart(const std::string &fps = "25", std::vector<std::string> args = {},
+               bool debug = false) {
+    Load(fps, std::move(args), debug);
   }
-  void TearDown() override { T.Driver.Player.Clear(); }
+  void TearDown() override { T->Driver.Finalize(); }
 
   // Starts the video now; the first tick sees it playing.
   void Start() {
-    Start0 = T.Loop.Clock;
-    Video.Set(T.Loop.Clock, 0, true);
+    Start0 = T->Loop.Clock;
+    Video.Set(T->Loop.Clock, 0, true);
     Player.State = vsPlaying;
-    T.Driver.TimerTick();
-    NextTick = T.Loop.Clock + 0.180;
+    T->Loop.Tick();
+    NextTick = T->Loop.Clock + 0.180;
   }
   // Runs the clock in half-millisecond steps with a tick every 180 ms,
   // noting when each line is written (seconds after the start).
   void RunFor(double seconds) {
-    const double end = T.Loop.Clock + seconds;
-    while (T.Loop.Clock < end) {
-      T.Loop.RunClockTo(std::min({T.Loop.Clock + 0.0005, NextTick, end}));
-      if (T.Loop.Clock >= NextTick) {
-        T.Driver.TimerTick();
+    const double end = T->Loop.Clock + seconds;
+    while (T->Loop.Clock < end) {
+      T->Loop.RunClockTo(std::min({T->Loop.Clock + 0.0005, NextTick, end}));
+      if (T->Loop.Clock >= NextTick) {
+        T->Loop.Tick();
         NextTick += 0.180;
       }
-      for (size_t i = Written.size(); i < T.Output.Lines.size(); ++i) {
-        std::string line = T.Output.Lines[i];
+      for (size_t i = Written.size(); i < T->Output.Lines.size(); ++i) {
+        std::string line = T->Output.Lines[i];
         while (!line.empty() && line.back() == ' ')
           line.pop_back();
-        Written.push_back({T.Loop.Clock - Start0, line});
+        Written.push_back({T->Loop.Clock - Start0, line});
       }
     }
   }
-  void Press(char key) { T.Driver.HandleKey(TFakeConsole::KeyRecord(key, true)); }
+  void Press(char key) { T->Driver.HandleKey(TFakeConsole::KeyRecord(key, true)); }
   TTexts Texts() const {
     TTexts texts;
     for (auto &w : Written)
@@ -266,9 +269,9 @@ protected:
     return -1;
   }
 
-  TTestDriver T;
   TTestPlayer Player;
   TVideo Video;
+  std::optional<TTestDriver> T;
   double Start0 = 0;
   double NextTick = 0;
   std::vector<std::pair<double, std::string>> Written;
@@ -285,7 +288,7 @@ TEST_F(WakeTest, EachEntryOnItsFrameNeverEarly) {
       {false, 0, 0.0015}, {false, 0.013, 0.0015}, {true, 0.007, 0.0415}, {true, 0.031, 0.0415}};
   for (const TCase &c : cases) {
     Restart();
-    T.Loop.RunClockBy(c.Phase);
+    T->Loop.RunClockBy(c.Phase);
     Video.Stepped = c.Stepped;
     Start();
     RunFor(1.5);
@@ -301,19 +304,19 @@ TEST_F(WakeTest, EachEntryOnItsFrameNeverEarly) {
 TEST_F(WakeTest, StalledPlayerIsAskedAgainWithoutASpin) {
   Start();
   RunFor(0.3);
-  Video.Set(T.Loop.Clock, 9.5, false); // buffering: short of "one", still playing
-  const size_t firedBefore = T.Loop.OneShotsFired.size();
+  Video.Set(T->Loop.Clock, 9.5, false); // buffering: short of "one", still playing
+  const size_t firedBefore = T->Loop.OneShotsFired.size();
   RunFor(2.0);
   EXPECT_TRUE(Texts().empty());
-  const size_t wakes = T.Loop.OneShotsFired.size() - firedBefore;
+  const size_t wakes = T->Loop.OneShotsFired.size() - firedBefore;
   EXPECT_GE(wakes, 3u) << "a stalled player is asked again";
   EXPECT_LE(wakes, 30u) << "a stalled player is asked in a spin";
   EXPECT_GE(Player.Count("GetState"), 3);
-  for (size_t i = 1; i < T.Loop.OneShotsFired.size(); ++i)
-    ASSERT_GE(T.Loop.OneShotsFired[i] - T.Loop.OneShotsFired[i - 1], 0.001 - 1e-9);
+  for (size_t i = 1; i < T->Loop.OneShotsFired.size(); ++i)
+    ASSERT_GE(T->Loop.OneShotsFired[i] - T->Loop.OneShotsFired[i - 1], 0.001 - 1e-9);
 
-  Video.Set(T.Loop.Clock, 9.5, true);
-  const double resumed = T.Loop.Clock - Start0;
+  Video.Set(T->Loop.Clock, 9.5, true);
+  const double resumed = T->Loop.Clock - Start0;
   RunFor(0.3);
   EXPECT_EQ(Texts(), TTexts{"one"});
   EXPECT_LE(MomentOf("one"), resumed + 0.02 + 0.181) << "no later than a tick would";
@@ -323,23 +326,23 @@ TEST_F(WakeTest, PauseSetsNoWakeAndPlayAndSeekPlanAtOnce) {
   Start();
   RunFor(0.2);
   Player.State = vsPaused;
-  Video.Set(T.Loop.Clock, Video.At(T.Loop.Clock), false);
+  Video.Set(T->Loop.Clock, Video.At(T->Loop.Clock), false);
   Press('u');
   RunFor(0.5);
-  EXPECT_TRUE(T.Loop.OneShots.empty()) << "a wake while paused";
+  EXPECT_TRUE(T->Loop.OneShots.empty()) << "a wake while paused";
   EXPECT_TRUE(Texts().empty());
 
   Player.State = vsPlaying;
-  Video.Set(T.Loop.Clock, Video.At(T.Loop.Clock), true);
+  Video.Set(T->Loop.Clock, Video.At(T->Loop.Clock), true);
   Press('p');
-  const double played = T.Loop.Clock - Start0;
+  const double played = T->Loop.Clock - Start0;
   RunFor(0.3);
   EXPECT_EQ(Texts(), TTexts{"one"});
   EXPECT_NEAR(MomentOf("one"), played + 0.2, 0.0015) << "5 frames after the play key";
 
-  Video.Set(T.Loop.Clock, Video.At(T.Loop.Clock) + 250, true); // the seek the key asks for
+  Video.Set(T->Loop.Clock, Video.At(T->Loop.Clock) + 250, true); // the seek the key asks for
   Press('.');
-  const double sought = T.Loop.Clock - Start0;
+  const double sought = T->Loop.Clock - Start0;
   RunFor(0.01);
   EXPECT_EQ(Texts(), (TTexts{"one", "two", "three", "four"}));
   EXPECT_LE(MomentOf("four"), sought + 0.0015) << "a seek does not wait for the tick";
@@ -350,18 +353,18 @@ TEST_F(WakeTest, PauseSetsNoWakeAndPlayAndSeekPlanAtOnce) {
 TEST_F(WakeTest, SameEntriesInTheSameOrderAsTicksAlone) {
   TTexts runs[2];
   for (bool tickOnly : {true, false}) {
-    Restart();
-    T.Driver.Settings.TickOnly = tickOnly;
+    Restart("25", tickOnly ? std::vector<std::string>{"-to"} : std::vector<std::string>{});
     Start();
     RunFor(1.3);
-    Video.Set(T.Loop.Clock, Video.At(T.Loop.Clock) - 0.6, true); // slips back
+    Video.Set(T->Loop.Clock, Video.At(T->Loop.Clock) - 0.6, true); // slips back
     RunFor(0.5);
-    Video.Set(T.Loop.Clock, 0, true);
+    Video.Set(T->Loop.Clock, 0, true);
     Press(',');
     RunFor(1.3);
     runs[tickOnly ? 0 : 1] = Texts();
-    if (tickOnly) EXPECT_TRUE(T.Loop.OneShotsFired.empty());
-    T.Driver.Settings.TickOnly = false;
+    if (tickOnly) {
+      EXPECT_TRUE(T->Loop.OneShotsFired.empty());
+    }
   }
   EXPECT_EQ(runs[1], runs[0]);
   EXPECT_EQ(runs[0], (TTexts{"one", "two", "three", "four", "one", "two", "three", "four"}));
@@ -370,14 +373,14 @@ TEST_F(WakeTest, SameEntriesInTheSameOrderAsTicksAlone) {
 TEST_F(WakeTest, ShiftKeysAndScriptFrameRateMoveTheDueMoment) {
   struct TCase {
     const char *Keys;
-    double SubFps;
-    double Due; // of "four", frame 30
-  } cases[] = {{"", 0, 1.2},        {"xxx", 0, 1.5}, {"zz", 0, 1.0},
-               {"X", 0, 2.2},       {"Zx", 0, 0.3},  {"", 23.976, 30 * 23.976 / 25 / 25},
-               {"x", 50, 2.4 + 0.1}};
+    const char *SubFps; // "--sub-fps", or none when empty
+    double Due;         // of "four", frame 30
+  } cases[] = {{"", "", 1.2},         {"xxx", "", 1.5}, {"zz", "", 1.0},
+               {"X", "", 2.2},        {"Zx", "", 0.3},  {"", "23.976", 30 * 23.976 / 25 / 25},
+               {"x", "50", 2.4 + 0.1}};
   for (const TCase &c : cases) {
-    Restart();
-    T.Driver.Timing.SubFps = c.SubFps;
+    Restart("25", *c.SubFps ? std::vector<std::string>{"--sub-fps", c.SubFps}
+                            : std::vector<std::string>{});
     for (const char *key = c.Keys; *key; ++key)
       Press(*key);
     Start();
@@ -387,30 +390,30 @@ TEST_F(WakeTest, ShiftKeysAndScriptFrameRateMoveTheDueMoment) {
 }
 
 TEST_F(WakeTest, ShiftShowsInTitleAndLogAndALaterShiftShowsNothingAgain) {
-  T.Driver.Settings.Debug = true;
+  Restart("25", {}, true);
   Press('x');
   Press('x');
   Press('x');
-  EXPECT_EQ(T.Console.Title, "Test  [+0.3 s]");
-  EXPECT_EQ(T.Output.Lines.back(), "Subtitle delay +0.3 s");
+  EXPECT_EQ(T->Console.Title, "Test  [+0.3 s]");
+  EXPECT_EQ(T->Output.Lines.back(), "Subtitle delay +0.3 s");
   Press('Z');
-  EXPECT_EQ(T.Console.Title, "Test  [-0.7 s]");
+  EXPECT_EQ(T->Console.Title, "Test  [-0.7 s]");
   Press('X');
   Press('z');
   Press('z');
   Press('z');
-  EXPECT_EQ(T.Console.Title, "Test");
-  T.Driver.Settings.Debug = false;
-  T.Output.Lines.clear();
+  EXPECT_EQ(T->Console.Title, "Test");
+
+  Restart(); // as the shifts left it: none, and without diagnostics
 
   Start();
   RunFor(1.3);
   Press('X'); // a second later: the last four are due again only in a second
   RunFor(1.5);
   EXPECT_EQ(Texts(), (TTexts{"one", "two", "three", "four"}));
-  Video.Set(T.Loop.Clock, 0, true);
+  Video.Set(T->Loop.Clock, 0, true);
   Press('<'); // a seek back past them shows them again, a second late
-  const double sought = T.Loop.Clock - Start0;
+  const double sought = T->Loop.Clock - Start0;
   RunFor(2.3);
   EXPECT_EQ(Texts().size(), 8u);
   EXPECT_NEAR(MomentOf("four") + 0, 1.2, 0.0015);
@@ -421,40 +424,38 @@ TEST_F(WakeTest, RatesDelaysAndPressesOutOfRange) {
   // No usable rate: no wake ever, the ticks carry on alone.
   for (const char *fps : {"0", "NAN", "1e9"}) {
     Restart(fps);
-    Video.Set(T.Loop.Clock, 0, true);
+    Video.Set(T->Loop.Clock, 0, true);
     Press('x');
-    T.Driver.PlayingStarted = true;
+    Player.Follow = nullptr;
+    T->Loop.Tick(); // playback begins
     for (int i = 0; i < 5; ++i) {
       Player.Position = i * 10;
-      Player.Follow = nullptr;
-      T.Driver.TimerTick();
-      T.Loop.RunClockBy(0.18);
+      T->Loop.Tick();
+      T->Loop.RunClockBy(0.18);
     }
-    EXPECT_TRUE(T.Loop.OneShots.empty()) << fps;
-    EXPECT_TRUE(T.Loop.OneShotsFired.empty()) << fps;
+    EXPECT_TRUE(T->Loop.OneShots.empty()) << fps;
+    EXPECT_TRUE(T->Loop.OneShotsFired.empty()) << fps;
   }
 
   // Ten hours either way, ten thousand presses, and a shift that stops at a
   // day.
   for (int64_t shift : {36000000LL, -36000000LL}) {
-    Restart();
-    T.Driver.Timing.ShiftMs = shift;
+    Restart("25", {"--delay", std::to_string(shift / 1000)});
     Start();
     RunFor(0.5);
     EXPECT_EQ(Texts().size(), shift > 0 ? 0u : 5u) << shift;
-    for (const auto &shot : T.Loop.OneShots)
-      EXPECT_LE(shot.second.Due - T.Loop.Clock, 60.001);
+    for (const auto &shot : T->Loop.OneShots)
+      EXPECT_LE(shot.second.Due - T->Loop.Clock, 60.001);
   }
   for (char key : {'X', 'Z'}) {
-    T.Driver.Timing = TSubtitleTiming();
+    Restart();
     for (int i = 0; i < 10000; ++i)
       Press(key);
-    const int64_t sign = key == 'X' ? 1 : -1;
-    EXPECT_EQ(T.Driver.Timing.ShiftMs, sign * 10000000);
-    T.Driver.ShiftSubtitles(sign * TSubtitleTiming::MaxShiftMs);
-    EXPECT_EQ(T.Driver.Timing.ShiftMs, sign * TSubtitleTiming::MaxShiftMs);
+    const std::string sign = key == 'X' ? "+" : "-";
+    EXPECT_EQ(T->Console.Title, "Test  [" + sign + "10000.0 s]");
+    T->Driver.ShiftSubtitles((key == 'X' ? 1 : -1) * TSubtitleTiming::MaxShiftMs);
+    EXPECT_EQ(T->Console.Title, "Test  [" + sign + "86400.0 s]");
   }
-  EXPECT_EQ(T.Console.Title, "Test  [-86400.0 s]");
 }
 
 // Frame reports are asked for only shortly before an entry falls due, and a
@@ -462,11 +463,11 @@ TEST_F(WakeTest, RatesDelaysAndPressesOutOfRange) {
 TEST_F(WakeTest, FrameReportsJustBeforeAnEntryWriteItOnTheFrame) {
   std::vector<std::pair<double, bool>> switched;
   const int owner = 0;
-  SetFrameSwitch(&owner, [&](bool on) { switched.push_back({T.Loop.Clock - Start0, on}); });
+  SetFrameSwitch(&owner, [&](bool on) { switched.push_back({T->Loop.Clock - Start0, on}); });
   Start();
   RunFor(0.2);
   const int reads = Player.Count("GetPosition");
-  T.Driver.FrameShown();
+  T->Driver.FrameShown();
   EXPECT_EQ(Player.Count("GetPosition"), reads) << "a report far from the due frame";
   EXPECT_TRUE(switched.empty() || !switched.back().second);
 
@@ -474,8 +475,8 @@ TEST_F(WakeTest, FrameReportsJustBeforeAnEntryWriteItOnTheFrame) {
   ASSERT_FALSE(switched.empty());
   EXPECT_TRUE(switched.back().second);
   EXPECT_GE(switched.back().first, 0.3 - 0.001) << "asked for too soon";
-  Video.Set(T.Loop.Clock, 10, true); // the player is a little ahead of the clock
-  T.Driver.FrameShown();
+  Video.Set(T->Loop.Clock, 10, true); // the player is a little ahead of the clock
+  T->Driver.FrameShown();
   RunFor(0.0005);
   EXPECT_EQ(Texts(), TTexts{"one"});
   EXPECT_NEAR(MomentOf("one"), 0.36, 0.001);

@@ -2,12 +2,13 @@
 // the top-level handler that reports any failure nothing else caught.
 #include "driver/Driver.h"
 
-#include "driver/FailureReport.h"
 #include "base/Errors.h"
+#include "driver/FailureReport.h"
 #include "player/FrameSignal.h"
 #include "player/KeySignal.h"
+#include "player/PlayerControls.h"
 
-TDriver::TDriver(TServices services) : Services(services) {}
+TDriver::TDriver(TServices services) : Services(services), Controls(&PlayerControls()) {}
 
 TDriver::~TDriver() = default;
 

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "driver/SubtitleTiming.h"
 
@@ -173,4 +174,7 @@ public:
   double TickReading = NAN;
   // Reads a video's first text subtitle track; tests put a fake here.
   std::function<TSubtitleTrack(const std::string &)> ReadTrack = ReadTrackDocument;
+  // The players selected from, in the order they are tried; tests put a
+  // table of their own here.
+  const std::vector<TPlayerControl> *Controls;
 };

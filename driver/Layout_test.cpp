@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <ctime>
+#include <optional>
 
 #include "driver/TestDriver.h"
 
@@ -13,14 +14,31 @@ namespace {
 
 std::string Spaces(size_t n) { return std::string(n, ' '); }
 
+// The program started afresh on a console `width` + 1 columns wide, left at
+// that size, so its lines are `width` wide; its script is one of its own
+// format (8-bit text) or, with `unicode`, an imported UTF-8 file.
+void Begin(std::optional<TTestDriver> &t, TTestPlayer &player, int width, bool unicode) {
+  if (t) t->Driver.Finalize();
+  t.reset();
+  t.emplace();
+  t->Console.BufferInfo.Size.X = static_cast<int16_t>(width + 1);
+  t->Files.Add("s.txt", ScriptText({"{HEAD", "}", "{T;1", "x", "}"}));
+  t->Files.Add("u.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nx\r\n");
+  t->Files.Add("v.avi", "");
+  t->Start({"-nd", "-ns", unicode ? "u.srt" : "s.txt", "v.avi"}, player);
+}
+
 class LayoutTest : public ::testing::Test {
 protected:
+  void SetUp() override { Begin(); }
+  void TearDown() override { T->Driver.Finalize(); }
+  void Begin(int width = 79, bool unicode = false) { ::Begin(T, Player, width, unicode); }
   std::vector<std::string> Write(const std::string &text) {
-    T.Output.Lines.clear();
+    T->Output.Lines.clear();
     TText entry;
     entry.Text = text;
-    T.Driver.WriteSubtitle(entry);
-    return T.Output.Lines;
+    T->Driver.WriteSubtitle(entry);
+    return T->Output.Lines;
   }
   // Every character of the text, in order, from the lines written for it:
   // the layout may only add spaces.
@@ -30,15 +48,15 @@ protected:
       if (c != ' ') result += c;
     return result;
   }
-  TTestDriver T;
+  TTestPlayer Player;
+  std::optional<TTestDriver> T;
 };
 
 TEST_F(LayoutTest, WorkedExamplesAtWidth30) {
-  T.Driver.Settings.LineWidth = 30;
+  Begin(30);
   EXPECT_EQ(Write("Anna:\tWhere have you been all this time?"),
             (std::vector<std::string>{"Anna:" + Spaces(8) + "Where have you ",
                                       Spaces(13) + "been all this ", Spaces(13) + "time? "}));
-  EXPECT_EQ(T.Driver.SpeakerColumn, 13);
   EXPECT_EQ(Write("I was waiting for the night train."),
             (std::vector<std::string>{Spaces(13) + "I was waiting for",
                                       Spaces(13) + "the night train. "}));
@@ -49,25 +67,25 @@ TEST_F(LayoutTest, WorkedExamplesAtWidth30) {
 
 TEST_F(LayoutTest, WorkedExampleRunOfSpacesBeforeAnySpeaker) {
   EXPECT_EQ(Write("Hello  world"), std::vector<std::string>{"Hello  world "});
-  EXPECT_EQ(T.Driver.SpeakerColumn, 0);
+  EXPECT_EQ(Write(""), std::vector<std::string>{""}) << "no speaker column yet";
 }
 
 TEST_F(LayoutTest, BeforeAnySpeakerContinuationLinesStartAtColumnOne) {
-  T.Driver.Settings.LineWidth = 12;
+  Begin(12);
   EXPECT_EQ(Write("one two three four"), (std::vector<std::string>{"one two ", "three four "}));
 }
 
 TEST_F(LayoutTest, SpeakerSeparatorNeedsColonAndTab) {
-  T.Driver.Settings.LineWidth = 79;
+  Begin(79);
   EXPECT_EQ(Write("Note: plain"), std::vector<std::string>{"Note: plain "});
   EXPECT_EQ(Write("a\tb:c"), std::vector<std::string>{"a\tb:c "});
-  EXPECT_EQ(T.Driver.SpeakerColumn, 0);
+  EXPECT_EQ(Write(""), std::vector<std::string>{""}) << "no speaker column yet";
   // Only the first separator counts; the second stays inside a word.
   EXPECT_EQ(Write("A:\tx:\ty"), std::vector<std::string>{"A:" + Spaces(11) + "x:\ty "});
 }
 
 TEST_F(LayoutTest, LongSpeakerIsNeitherPaddedNorCut) {
-  T.Driver.Settings.LineWidth = 29;
+  Begin(29);
   EXPECT_EQ(Write("Bartholomew:\tHi there friend"),
             (std::vector<std::string>{"Bartholomew: Hi there friend "}));
   EXPECT_EQ(Write("Bartholomew_:\tHi there friends"),
@@ -75,7 +93,7 @@ TEST_F(LayoutTest, LongSpeakerIsNeitherPaddedNorCut) {
 }
 
 TEST_F(LayoutTest, SpeakerLongerThanWidthStandsAloneThenWordsContinue) {
-  T.Driver.Settings.LineWidth = 20;
+  Begin(20);
   const std::string speaker = "AVeryLongSpeakerName:";
   EXPECT_EQ(Write(speaker + "\tgo on"),
             (std::vector<std::string>{speaker + " ", Spaces(13) + "go on "}));
@@ -92,7 +110,7 @@ TEST_F(LayoutTest, LeadingAndDoubledSpacesShowOneSpaceEach) {
 }
 
 TEST_F(LayoutTest, WordOfExactlyContinuationWidthGetsItsOwnFullLine) {
-  T.Driver.Settings.LineWidth = 30;
+  Begin(30);
   Write("A:\tx");
   const std::string word(17, 'w'); // 30 - 13
   EXPECT_EQ(Write("abc " + word),
@@ -100,7 +118,7 @@ TEST_F(LayoutTest, WordOfExactlyContinuationWidthGetsItsOwnFullLine) {
 }
 
 TEST_F(LayoutTest, SplitsAtExactlyWidthAndOneBeyond) {
-  T.Driver.Settings.LineWidth = 79;
+  Begin(79);
   Write("A:\tx");
   // 66 fills a padded line exactly; 67 is the first length that splits.
   const std::string fits(66, 'f');
@@ -114,13 +132,13 @@ TEST_F(LayoutTest, SplitsAtExactlyWidthAndOneBeyond) {
 }
 
 TEST_F(LayoutTest, SplitWordFillsALineThatHoldsOtherWords) {
-  T.Driver.Settings.LineWidth = 20;
+  Begin(20);
   EXPECT_EQ(Write("ab abcdefghijklmnopqrstuvwxyz"),
             (std::vector<std::string>{"ab abcdefghijklmnopq", "rstuvwxyz "}));
 }
 
 TEST_F(LayoutTest, WordTooLongForTwoLinesIsCutIntoFullLines) {
-  T.Driver.Settings.LineWidth = 79;
+  Begin(79);
   Write("A:\tx");
   const std::string word = std::string(66, 'a') + std::string(66, 'b') + std::string(10, 'c');
   EXPECT_EQ(Write(word), (std::vector<std::string>{Spaces(13) + std::string(66, 'a'),
@@ -129,13 +147,13 @@ TEST_F(LayoutTest, WordTooLongForTwoLinesIsCutIntoFullLines) {
 }
 
 TEST_F(LayoutTest, LongWordBeforeAnySpeakerIsCutAtTheWidth) {
-  T.Driver.Settings.LineWidth = 10;
+  Begin(10);
   EXPECT_EQ(Write("abcdefghijklmnopqrstuvwxy z"),
             (std::vector<std::string>{"abcdefghij", "klmnopqrst", "uvwxy z "}));
 }
 
 TEST_F(LayoutTest, LongSpeakerFollowedByLongWordEndsWithEveryCharacter) {
-  T.Driver.Settings.LineWidth = 20;
+  Begin(20);
   const std::string speaker = "AVeryLongSpeakerName:";
   const std::string word(30, 'x');
   const auto lines = Write(speaker + "\t" + word);
@@ -146,9 +164,9 @@ TEST_F(LayoutTest, LongSpeakerFollowedByLongWordEndsWithEveryCharacter) {
 }
 
 TEST_F(LayoutTest, WidthNotAboveSpeakerColumnKeepsWordsWhole) {
-  Write("A:\tx");
   for (int width : {1, 5, 13}) {
-    T.Driver.Settings.LineWidth = width;
+    Begin(width);
+    Write("A:\tx");
     const std::string text = "Ann:\tsome words and averyveryverylongword  end";
     const auto lines = Write(text);
     std::string joined;
@@ -157,13 +175,16 @@ TEST_F(LayoutTest, WidthNotAboveSpeakerColumnKeepsWordsWhole) {
     EXPECT_EQ(NonSpaces(joined), NonSpaces("Ann:" + text.substr(5))) << "width " << width;
     EXPECT_LE(lines.size(), 8u) << "width " << width;
   }
-  T.Driver.Settings.LineWidth = 5;
+  Begin(5);
+  Write("A:\tx");
   EXPECT_EQ(Write("ab cd"), (std::vector<std::string>{Spaces(13) + "ab", Spaces(13) + "cd"}));
 }
 
+// No console leads to such a width (one without a usable width leaves the
+// default); the layout guards against it all the same.
 TEST_F(LayoutTest, NonPositiveWidthLaysOutAtTheDefault) {
   for (int width : {0, -1, -1000}) {
-    T.Driver.Settings.LineWidth = width;
+    T->Driver.Settings.LineWidth = width;
     EXPECT_EQ(Write("one two"), std::vector<std::string>{"one two "});
   }
 }
@@ -172,8 +193,7 @@ TEST_F(LayoutTest, EveryCharacterOnceAndInOrderForAnyWidth) {
   const std::string text =
       "Speaker:\t" + std::string(200, 'q') + " a  bb " + std::string(90, 'z') + "\tx\xE9\xFF end";
   for (int width = 1; width <= 100; ++width) {
-    T.Driver.SpeakerColumn = 0;
-    T.Driver.Settings.LineWidth = width;
+    Begin(width);
     std::string joined;
     for (const std::string &line : Write(text))
       joined += line;
@@ -188,7 +208,7 @@ struct TWidthCase {
   const char *Name;
   bool Unicode;
   int Width;
-  int32_t Column; // SpeakerColumn before the entry
+  int32_t Column; // the speaker column before the entry: 0, or 13 after a speaker
   std::string Text;
   std::vector<std::string> Lines;
 };
@@ -260,39 +280,41 @@ TEST_F(LayoutTest, UnicodeTextWrapsByDisplayWidth) {
        "\xC3\xA9\xC3\xA9\xC3\xA9",
        {"\xC3\xA9\xC3\xA9", "\xC3\xA9 "}},
   };
-  T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
   for (const TWidthCase &c : cases) {
-    T.Driver.Script->UnicodeText = c.Unicode;
-    T.Driver.Settings.LineWidth = c.Width;
-    T.Driver.SpeakerColumn = c.Column;
-    T.Output.Kinds.clear();
+    Begin(c.Width, c.Unicode);
+    if (c.Column != 0) Write("A:\tx");
+    T->Output.Kinds.clear();
     EXPECT_EQ(Write(c.Text), c.Lines) << c.Name;
-    EXPECT_EQ(T.Output.Kinds, std::string(c.Lines.size(), c.Unicode ? 's' : 'b')) << c.Name;
+    EXPECT_EQ(T->Output.Kinds, std::string(c.Lines.size(), c.Unicode ? 's' : 'b')) << c.Name;
   }
 }
 
 TEST_F(LayoutTest, ScreenplayWritesUnicodeTextPlain) {
-  T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
-  T.Driver.Script->UnicodeText = true;
-  T.Driver.Settings.Screenplay = true;
-  Write("\x0Ehi\x0F");
-  EXPECT_EQ(T.Output.Kinds, "p");
+  TTestDriver t;
+  t.Files.Add("u.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\n<i>hi</i>\r\n");
+  t.Files.Add("v.avi", "");
+  t.Process.Args = {"-scp", "u.srt", "v.avi"};
+  EXPECT_EQ(t.Driver.Run(), 0);
+  EXPECT_EQ(t.Output.Lines.size(), 1u);
+  EXPECT_EQ(t.Output.Kinds, "p");
 }
 
 TEST_F(LayoutTest, LogLineIsWrittenWholeAndUnwrapped) {
-  T.Driver.Settings.LineWidth = 10;
-  T.Driver.SpeakerColumn = 13;
+  Begin(10);
+  Write("A:\tx");
+  T->Output.Lines.clear();
+  T->Output.Bytes.clear();
   const std::string message = "Bad frame number: " + std::string(100, '9') + "  x:\ty";
-  T.Driver.WriteLogLine(message);
-  EXPECT_EQ(T.Output.Lines, std::vector<std::string>{message});
-  EXPECT_EQ(T.Output.Bytes, message + "\r\n");
+  T->Driver.WriteLogLine(message);
+  EXPECT_EQ(T->Output.Lines, std::vector<std::string>{message});
+  EXPECT_EQ(T->Output.Bytes, message + "\r\n");
 }
 
 TEST_F(LayoutTest, FailedWriteDropsTheLineAndKeepsEarlierOnes) {
-  T.Driver.Settings.LineWidth = 12;
-  T.Output.FailAfter = 1;
+  Begin(12);
+  T->Output.FailAfter = 1;
   EXPECT_THROW(Write("one two three four"), EInOutError);
-  EXPECT_EQ(T.Output.Lines, std::vector<std::string>{"one two "});
+  EXPECT_EQ(T->Output.Lines, std::vector<std::string>{"one two "});
 }
 
 } // namespace
@@ -301,16 +323,16 @@ namespace {
 
 class LongLayoutTest : public ::testing::Test {
 protected:
+  void TearDown() override { T->Driver.Finalize(); }
+  // Each text on a program started afresh, at 79 columns.
   std::vector<std::string> Write(const std::string &text, bool unicode) {
-    T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
-    T.Driver.Script->UnicodeText = unicode;
-    T.Output.Lines.clear();
+    Begin(T, Player, 79, unicode);
     TText entry;
     entry.Text = text;
     const std::clock_t start = std::clock();
-    T.Driver.WriteSubtitle(entry);
+    T->Driver.WriteSubtitle(entry);
     Seconds = static_cast<double>(std::clock() - start) / CLOCKS_PER_SEC;
-    return T.Output.Lines;
+    return T->Output.Lines;
   }
 
   // `count` lines of `piece` repeated `perLine` times, each after `indent`.
@@ -330,7 +352,8 @@ protected:
     return text;
   }
 
-  TTestDriver T;
+  TTestPlayer Player;
+  std::optional<TTestDriver> T;
   double Seconds = 0;
 };
 
@@ -360,8 +383,6 @@ TEST_F(LongLayoutTest, WordsOfMegabytesAreCutIntoFullLinesQuickly) {
   };
   for (const TLongCase &c : cases) {
     SCOPED_TRACE(c.Name);
-    T.Driver.SpeakerColumn = 0;
-    T.Driver.Settings.LineWidth = 79;
     const std::vector<std::string> lines = Write(c.Speaker + Times(c.Piece, c.Units), c.Unicode);
     EXPECT_LT(Seconds, 3.0);
 
@@ -379,7 +400,6 @@ TEST_F(LongLayoutTest, WordsOfMegabytesAreCutIntoFullLinesQuickly) {
 // Many words on a long line: each full line ends where the next word would
 // not fit, and every word is written once, in order.
 TEST_F(LongLayoutTest, LongLineOfWordsWrapsAtEveryLine) {
-  T.Driver.Settings.LineWidth = 79;
   // Sixteen words and their spaces fill the 79 columns exactly, leaving no
   // room for the space after the last.
   const std::vector<std::string> lines = Write(Times("abcd ", 3000000), false);

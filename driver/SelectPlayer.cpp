@@ -21,7 +21,7 @@ void TDriver::SelectPlayer() {
   Player.Clear();
   Following = false;
   if (TryFollower()) {
-  } else if (const TPlayerControl *named = FindPlayerControl(PlayerCode)) {
+  } else if (const TPlayerControl *named = FindPlayerControl(PlayerCode, *Controls)) {
     TryPlayer(*named);
   } else if (!PlayerCode.empty()) {
     WriteLogLine("Unknown video player code: " + PlayerCode);
@@ -29,7 +29,7 @@ void TDriver::SelectPlayer() {
       WriteLogLine("(to follow a running player: -p mpris:" + PlayerCode + ")");
   }
   // The fallback always starts again from the top of the table.
-  for (const TPlayerControl &control : PlayerControls())
+  for (const TPlayerControl &control : *Controls)
     if (Player || TryPlayer(control)) break;
   if (!Player) FatalError("No supported video player available.");
   Player->SetFileName(VideoPath);

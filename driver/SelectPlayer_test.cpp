@@ -21,23 +21,44 @@ const char *AMovieId = "AMovie.ActiveMovie Control";
 const char *MciId = "MCI.MMControl";
 const char *WmpId = "WMPlayer.OCX";
 
+const char *Video = "C:\\films\\film.avi";
+
 class SelectPlayerTest : public ::testing::Test {
 protected:
   SelectPlayerTest() {
-    T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
-    T.Driver.Script->FrameRate = 25.0;
-    T.Driver.VideoPath = "C:\\films\\film.avi";
     Wmp.SetProperty("settings", TVariant::Object(WmpSettings.NewReference()));
     Wmp.SetProperty("controls", TVariant::Object(WmpControls.NewReference()));
+    T.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=25", "}", "{T;10", "one", "}"}));
+    T.Files.Add(Video, "");
   }
-  ~SelectPlayerTest() override { T.Driver.Player.Clear(); }
+  ~SelectPlayerTest() override { T.Driver.Finalize(); }
 
-  // Registers each control as available or missing, then selects.
-  int Select(bool aMovie, bool mci, bool wmp = false) {
+  // Registers each control as available or missing, then starts the program
+  // with the options in `args`, which selects the player.
+  int Select(bool aMovie, bool mci, bool wmp = false, std::vector<std::string> args = {}) {
     AMovieRegistration.emplace(AMovieId, aMovie ? &AMovie : nullptr, &Creations);
     MciRegistration.emplace(MciId, mci ? &Mci : nullptr, &Creations);
     WmpRegistration.emplace(WmpId, wmp ? &Wmp : nullptr, &Creations);
-    return T.ExitCodeOf([&] { T.Driver.SelectPlayer(); });
+    args.push_back("s.txt");
+    args.push_back(Video);
+    T.Output.Lines.clear();
+    return T.ExitCodeOf([&] { T.Start(args); });
+  }
+  // The lines written by two ticks of the program's timer: the first sees
+  // playback begin, the second reads the position.
+  Lines ShownByTheTicks() {
+    T.Output.Lines.clear();
+    T.Loop.Tick();
+    T.Loop.Tick();
+    return T.Output.Lines;
+  }
+  // The lines the selection wrote: those after the console's diagnostics.
+  Lines Written() const {
+    const Lines &all = T.Output.Lines;
+    auto from = all.begin();
+    for (auto it = all.begin(); it != all.end(); ++it)
+      if (it->rfind("Code page is ", 0) == 0) from = it + 1;
+    return Lines(from, all.end());
   }
 
   TRecordingControl AMovie;
@@ -53,57 +74,51 @@ protected:
 TEST_F(SelectPlayerTest, NoCodeAndActiveMovieAvailable) {
   EXPECT_EQ(Select(true, true), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId}));
-  EXPECT_TRUE(T.Output.Lines.empty());
+  EXPECT_TRUE(Written().empty());
   EXPECT_EQ(AMovie.CallTexts(), (Lines{"put FileName BSTR byref \"C:\\films\\film.avi\"",
                                        "put FullScreenMode BOOL 0"}));
   EXPECT_EQ(AMovie.Released, 0);
-  // The driver's reference is the only one.
-  EXPECT_EQ(T.Driver.Player->AddRef(), 2);
-  EXPECT_EQ(T.Driver.Player->Release(), 1);
+  // The driver's reference is the only one: the control goes with it.
+  T.Driver.Finalize();
+  EXPECT_EQ(AMovie.Released, 1);
 }
 
 TEST_F(SelectPlayerTest, NoCodeAndOnlyMciAvailable) {
   EXPECT_EQ(Select(false, true), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId, MciId}));
-  EXPECT_EQ(T.Output.Lines, (Lines{"AMovie interface not available"}));
+  EXPECT_EQ(Written(), (Lines{"AMovie interface not available"}));
   EXPECT_EQ(Mci.CallTexts(), (Lines{"put FileName BSTR byref \"C:\\films\\film.avi\"",
                                     "put Command BSTR \"open\"", "put Command BSTR \"play\""}));
 }
 
 TEST_F(SelectPlayerTest, DiagnosticsOnlyWithDebug) {
-  T.Driver.Settings.Debug = false;
-  EXPECT_EQ(Select(false, true), -1);
+  EXPECT_EQ(Select(false, true, false, {"-nd"}), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId, MciId}));
-  EXPECT_TRUE(T.Output.Lines.empty());
+  EXPECT_TRUE(Written().empty());
 }
 
 TEST_F(SelectPlayerTest, MciCodesNeverCreateTheActiveMovieControl) {
   for (const char *code : {"MCI", "MPLayer"}) {
     Creations.clear();
     Mci.ClearLog();
-    T.Driver.PlayerCode = code;
-    EXPECT_EQ(Select(true, true), -1);
+    EXPECT_EQ(Select(true, true, false, {"-p", code}), -1);
     EXPECT_EQ(Creations, (Lines{MciId})) << code;
     EXPECT_EQ(Mci.CallTexts().size(), 3u) << code;
   }
   EXPECT_TRUE(AMovie.Calls.empty());
-  EXPECT_TRUE(T.Output.Lines.empty());
+  EXPECT_TRUE(Written().empty());
 }
 
 TEST_F(SelectPlayerTest, ActiveMovieCode) {
-  T.Driver.PlayerCode = "AMovie";
-  EXPECT_EQ(Select(true, true), -1);
+  EXPECT_EQ(Select(true, true, false, {"-p", "AMovie"}), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId}));
 }
 
 TEST_F(SelectPlayerTest, UnknownCodesWarnWhateverDebugSays) {
-  T.Driver.Settings.Debug = false;
-  for (const char *code : {"MPlayer", "amovie", "MCI ", "x"}) {
+  for (const char *code : {"MPlayer", "amovie", "x"}) {
     Creations.clear();
-    T.Output.Lines.clear();
-    T.Driver.PlayerCode = code;
-    EXPECT_EQ(Select(true, true), -1);
-    EXPECT_EQ(T.Output.Lines, (Lines{std::string("Unknown video player code: ") + code}));
+    EXPECT_EQ(Select(true, true, false, {"-nd", "-p", code}), -1);
+    EXPECT_EQ(Written(), (Lines{std::string("Unknown video player code: ") + code}));
     EXPECT_EQ(Creations, (Lines{AMovieId})) << code;
   }
 }
@@ -111,38 +126,33 @@ TEST_F(SelectPlayerTest, UnknownCodesWarnWhateverDebugSays) {
 // A player's program name is no control, but a hint says how to follow it.
 TEST_F(SelectPlayerTest, APlayersProgramNameGetsTheFollowHint) {
   for (const char *code : {"vlc", "mpv", "Celluloid"}) {
-    T.Output.Lines.clear();
-    T.Driver.PlayerCode = code;
-    EXPECT_EQ(Select(true, true), -1);
-    EXPECT_EQ(T.Output.Lines,
+    EXPECT_EQ(Select(true, true, false, {"-p", code}), -1);
+    EXPECT_EQ(Written(),
               (Lines{std::string("Unknown video player code: ") + code,
                      std::string("(to follow a running player: -p mpris:") + code + ")"}));
   }
 }
 
 TEST_F(SelectPlayerTest, MissingActiveMovieByCodeIsTriedTwice) {
-  T.Driver.PlayerCode = "AMovie";
-  EXPECT_EQ(Select(false, true), -1);
+  EXPECT_EQ(Select(false, true, false, {"-p", "AMovie"}), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId, AMovieId, MciId}));
-  EXPECT_EQ(T.Output.Lines,
-            (Lines{"AMovie interface not available", "AMovie interface not available"}));
+  EXPECT_EQ(Written(), (Lines{"AMovie interface not available", "AMovie interface not available"}));
   EXPECT_EQ(Mci.CallTexts().size(), 3u);
 }
 
 TEST_F(SelectPlayerTest, MissingMciByCodeFallsBackToActiveMovie) {
-  T.Driver.PlayerCode = "MCI";
-  EXPECT_EQ(Select(true, false), -1);
+  EXPECT_EQ(Select(true, false, false, {"-p", "MCI"}), -1);
   EXPECT_EQ(Creations, (Lines{MciId, AMovieId}));
-  EXPECT_EQ(T.Output.Lines, (Lines{"MPlayer interface not available"}));
+  EXPECT_EQ(Written(), (Lines{"MPlayer interface not available"}));
   EXPECT_EQ(AMovie.CallTexts().size(), 2u);
 }
 
 TEST_F(SelectPlayerTest, MissingMciByCodeAndNoActiveMovieTriesMciAgain) {
-  T.Driver.PlayerCode = "MPLayer";
-  EXPECT_EQ(Select(false, false), 1);
+  EXPECT_EQ(Select(false, false, false, {"-p", "MPLayer"}), 1);
   EXPECT_EQ(Creations, (Lines{MciId, AMovieId, MciId, WmpId}));
-  ASSERT_GE(T.Output.Lines.size(), 5u);
-  EXPECT_EQ(Lines(T.Output.Lines.begin(), T.Output.Lines.begin() + 5),
+  const Lines written = Written();
+  ASSERT_GE(written.size(), 5u);
+  EXPECT_EQ(Lines(written.begin(), written.begin() + 5),
             (Lines{"MPlayer interface not available", "AMovie interface not available",
                    "MPlayer interface not available", "WMP interface not available",
                    "Fatal error: No supported video player available."}));
@@ -151,23 +161,23 @@ TEST_F(SelectPlayerTest, MissingMciByCodeAndNoActiveMovieTriesMciAgain) {
 TEST_F(SelectPlayerTest, OnlyWindowsMediaPlayerAvailable) {
   EXPECT_EQ(Select(false, false, true), -1);
   EXPECT_EQ(Creations, (Lines{AMovieId, MciId, WmpId}));
-  EXPECT_EQ(T.Output.Lines,
+  EXPECT_EQ(Written(),
             (Lines{"AMovie interface not available", "MPlayer interface not available"}));
   EXPECT_EQ(WmpControls.CallTexts(), (Lines{"call play"}));
 }
 
 TEST_F(SelectPlayerTest, WindowsMediaPlayerCodeTriesItFirst) {
-  T.Driver.PlayerCode = "WMP";
-  EXPECT_EQ(Select(true, true, true), -1);
+  EXPECT_EQ(Select(true, true, true, {"-p", "WMP"}), -1);
   EXPECT_EQ(Creations, (Lines{WmpId}));
 }
 
 TEST_F(SelectPlayerTest, NoneAvailableIsFatal) {
   EXPECT_EQ(Select(false, false), 1);
   EXPECT_EQ(Creations, (Lines{AMovieId, MciId, WmpId}));
-  ASSERT_GE(T.Output.Lines.size(), 5u);
+  const Lines written = Written();
+  ASSERT_GE(written.size(), 5u);
   EXPECT_EQ(
-      Lines(T.Output.Lines.begin(), T.Output.Lines.begin() + 5),
+      Lines(written.begin(), written.begin() + 5),
       (Lines{"AMovie interface not available", "MPlayer interface not available",
              "WMP interface not available", "Fatal error: No supported video player available.",
              "Usage: " + T.Process.Path + " <subtitlefile> [<videofile>]"}));
@@ -190,19 +200,22 @@ TEST_F(SelectPlayerTest, StartFailuresAreNotCaught) {
 }
 
 TEST_F(SelectPlayerTest, PlayerGetsTheScriptsFrameRate) {
-  T.Driver.Script->FrameRate = 30.0;
-  ASSERT_EQ(Select(true, true), -1);
+  T.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=30", "}", "{T;60", "two seconds", "}", "{T;61",
+                                   "later", "}"}));
+  ASSERT_EQ(Select(true, true, false, {"-nd"}), -1);
+  AMovie.SetProperty("currentstate", TVariant::Integer(2)); // running
   AMovie.SetProperty("DisplayMode", TVariant::Integer(0));
   AMovie.SetProperty("CurrentPosition", TVariant::Double(2.0));
-  EXPECT_EQ(T.Driver.Player->GetPosition(), 60.0);
+  EXPECT_EQ(ShownByTheTicks(), Lines{"two seconds "});
 }
 
 TEST_F(SelectPlayerTest, ScriptInMillisecondsHasTheMciControlCountMilliseconds) {
-  T.Driver.Script->FrameRate = 1000.0;
-  T.Driver.Script->TimesInMilliseconds = true;
-  ASSERT_EQ(Select(false, true), -1);
+  T.Files.Add("s.txt", "1\r\n00:00:01,001 --> 00:00:02,000\r\nHi\r\n\r\n"
+                       "2\r\n00:00:01,002 --> 00:00:02,000\r\nlater\r\n");
+  ASSERT_EQ(Select(false, true, false, {"-nd"}), -1);
+  Mci.SetProperty("mode", TVariant::Integer(526)); // playing
   Mci.SetProperty("Position", TVariant::Double(1001.0));
-  EXPECT_EQ(T.Driver.Player->GetPosition(), 1001.0);
+  EXPECT_EQ(ShownByTheTicks(), Lines{"Hi "});
   EXPECT_EQ(Mci.CallTexts().back(), "get Position");
   EXPECT_EQ(Mci.CallTexts()[Mci.CallTexts().size() - 2], "put TimeFormat I4 0");
 }
@@ -210,8 +223,7 @@ TEST_F(SelectPlayerTest, ScriptInMillisecondsHasTheMciControlCountMilliseconds) 
 TEST_F(SelectPlayerTest, PreviousPlayerIsReleased) {
   ASSERT_EQ(Select(true, true), -1);
   EXPECT_EQ(AMovie.Released, 0);
-  T.Driver.PlayerCode = "MCI";
-  ASSERT_EQ(T.ExitCodeOf([&] { T.Driver.SelectPlayer(); }), -1);
+  ASSERT_EQ(Select(true, true, false, {"-p", "MCI"}), -1);
   EXPECT_EQ(AMovie.Released, 1);
   EXPECT_EQ(Mci.Created, 1);
 }
@@ -233,19 +245,20 @@ public:
   void Stop() override {}
   void Pause() override {}
   using TFollowPlayer::End;
+  // Every seek asked of the followed player, in its seconds.
+  std::vector<double> Sought;
   // The followed player stands at `seconds` (a seek it made itself).
   void At(double seconds) { Clock.Jump(seconds, Now()); }
 
 protected:
   int32_t State() override { return vsPlaying; }
-  void SeekSeconds(double) override {}
+  void SeekSeconds(double seconds) override { Sought.push_back(seconds); }
   void Disconnect() override {}
 };
 
 struct FollowTest : ::testing::Test {
   FollowTest() {
-    T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
-    T.Driver.Script->FrameRate = 25;
+    T.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=25", "}", "{T;10", "one", "}"}));
     RegisterFollower("fake", [this](const TFollowRequest &request) {
       Requests.push_back(request);
       Follower = new TFakeFollower(request, Available);
@@ -253,23 +266,22 @@ struct FollowTest : ::testing::Test {
     });
   }
   ~FollowTest() override {
-    T.Driver.Player.Clear();
+    T.Driver.Finalize();
     UnregisterFollower("fake");
   }
-  int Select(const std::string &code) {
-    T.Driver.PlayerCode = code;
-    return T.ExitCodeOf([&] { T.Driver.SelectPlayer(); });
+  // Starts the program to follow the player `code` names, with the options
+  // in `args` (diagnostics off unless they say otherwise), over s.txt.
+  int Select(const std::string &code, std::vector<std::string> args = {"-nd"}) {
+    args.insert(args.end(), {"-p", code, "s.txt"});
+    return T.ExitCodeOf([&] { T.Start(args); });
   }
 
   // Follows a fake player over a native script (its lines) or an imported
   // file (its bytes), ready for its first reading.
-  void Follow(const std::string &file) {
+  void Follow(const std::string &file, std::vector<std::string> args = {"-nd"}) {
     T.Files.Add("s.txt", file);
-    T.Driver.Script = std::make_unique<TCaptel>([](const std::string &) {}, T.CodePages, T.Files);
-    T.Driver.Script->LoadFromFile("s.txt");
-    T.Driver.Settings.Debug = false;
-    ASSERT_EQ(Select("fake"), -1);
-    T.Driver.TimerTick(); // sees it playing
+    ASSERT_EQ(Select("fake", std::move(args)), -1);
+    T.Loop.Tick(); // sees it playing
     T.Output.Lines.clear();
   }
   // The lines written when the player is read at `seconds`, without the
@@ -277,7 +289,7 @@ struct FollowTest : ::testing::Test {
   std::vector<std::string> ReadAt(double seconds) {
     T.Output.Lines.clear();
     Follower->At(seconds);
-    T.Driver.TimerTick();
+    T.Loop.Tick();
     for (std::string &line : T.Output.Lines)
       line.erase(line.find_last_not_of(' ') + 1);
     return T.Output.Lines;
@@ -297,16 +309,21 @@ TEST_F(FollowTest, FollowsWithTheScriptsRateElseThePlayersOwn) {
     double RequestRate, ScriptRate;
   } cases[] = {{true, 25, 25}, {false, 0, 30}};
   for (const Case &c : cases) {
-    T.Driver.Script->FrameRate = 25;
-    T.Driver.Script->FrameRateGiven = c.Given;
+    T.Files.Add("s.txt",
+                ScriptText({"{HEAD", c.Given ? "FPS=25" : "TITLE=x", "}", "{T;10", "one", "}"}));
     EXPECT_EQ(Select("fake:/run/mpv.sock"), -1);
-    EXPECT_EQ(T.Driver.Player.Get(), Follower);
     EXPECT_EQ(Requests.back().Target, "/run/mpv.sock");
     EXPECT_EQ(Requests.back().FrameRate, c.RequestRate);
-    EXPECT_EQ(T.Driver.Script->FrameRate, c.ScriptRate);
+    // Ten seconds on are ten seconds of the followed player: the keys count
+    // in the rate the script took.
+    Follower->At(20);
+    T.Driver.HandleKey(TFakeConsole::KeyRecord('.', true));
+    ASSERT_EQ(Follower->Sought.size(), 1u);
+    EXPECT_NEAR(Follower->Sought[0], 30, 1e-9) << "script rate " << c.ScriptRate;
   }
   EXPECT_TRUE(T.Driver.FollowsPlayer());
-  T.Driver.PlayerCode = "fakes";
+  T.Process.Args = {"-p", "fakes", "s.txt"};
+  T.Driver.ParseCommandLine();
   EXPECT_FALSE(T.Driver.FollowsPlayer());
 }
 
@@ -318,7 +335,7 @@ TEST_F(FollowTest, TheFollowedPlayerGoingEndsTheProgramWithZero) {
   EXPECT_EQ(T.Output.Lines, (std::vector<std::string>{"mpv has closed"}));
   EXPECT_TRUE(T.Loop.QuitPosted);
   EXPECT_EQ(T.Loop.QuitCode, 0);
-  EXPECT_THROW(T.Driver.Player->GetPosition(), Exception);
+  EXPECT_THROW(Follower->GetPosition(), Exception);
 }
 
 TEST_F(FollowTest, NothingToFollowIsAFatalErrorWithoutFallback) {
@@ -373,9 +390,8 @@ TEST_F(FollowTest, JumpsForwardBeyondFiveSecondsSkipWhatPassed) {
 }
 
 TEST_F(FollowTest, TheJoinAndTheJumpSayWhereWithDebugOn) {
-  Follow(EverySecond(40));
-  T.Driver.Settings.Debug = true;
-  T.Driver.Timing.ShiftMs = 2000; // the line gives the video's time, not the script's
+  // The line gives the video's time, not the script's.
+  Follow(EverySecond(40), {"--delay", "2"});
   EXPECT_EQ(ReadAt(53), (TLines{"Joined at 0:53", "L40"}));
   EXPECT_EQ(ReadAt(3730.5), (TLines{"Jumped to 1:02:10"}));
   EXPECT_EQ(ReadAt(3731), TLines{});
@@ -390,9 +406,21 @@ TEST(VideoTimeLabel, MinutesUnderAnHourHoursFromOne) {
 }
 
 // The players the program plays itself keep writing every entry passed.
-TEST_F(FollowTest, AControlPlayerStillWritesEveryEntryItPasses) {
-  Follow(EverySecond(40));
-  T.Driver.Following = false;
-  EXPECT_EQ(ReadAt(3), (TLines{"L1", "L2", "L3"}));
-  EXPECT_EQ(ReadAt(10), (TLines{"L4", "L5", "L6", "L7", "L8", "L9", "L10"}));
+TEST(ControlPlayerTest, AControlPlayerStillWritesEveryEntryItPasses) {
+  TTestPlayer player;
+  TTestDriver t;
+  t.Files.Add("s.txt", EverySecond(40));
+  t.Files.Add("v.avi", "");
+  t.StartPlaying({"-nd", "s.txt", "v.avi"}, player);
+  const auto readAt = [&](double seconds) {
+    t.Output.Lines.clear();
+    player.Position = 25 * seconds;
+    t.Loop.Tick();
+    for (std::string &line : t.Output.Lines)
+      line.erase(line.find_last_not_of(' ') + 1);
+    return t.Output.Lines;
+  };
+  EXPECT_EQ(readAt(3), (TLines{"L1", "L2", "L3"}));
+  EXPECT_EQ(readAt(10), (TLines{"L4", "L5", "L6", "L7", "L8", "L9", "L10"}));
+  t.Driver.Finalize();
 }

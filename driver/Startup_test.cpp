@@ -102,17 +102,19 @@ TEST_F(StartupTest, ScreenplayNeedsAVideoFile) {
 
 TEST_F(StartupTest, CommandLineVideoWinsOverTheScript) {
   T.Files.Add("v2.avi", "");
-  T.Process.Args = {"-scp", "s.txt", "v2.avi"};
-  EXPECT_EQ(T.ExitCodeOf([&] { T.Driver.Startup(); }), 0);
-  EXPECT_EQ(T.Driver.VideoPath, "v2.avi");
+  TTestPlayer player;
+  T.Start({"-nd", "s.txt", "v2.avi"}, player);
+  EXPECT_EQ(player.FileName, "v2.avi");
+  T.Driver.Finalize();
 }
 
 TEST_F(StartupTest, WithoutACommandLineVideoTheNewestExistingFileOfTheScriptIsUsed) {
   T.Files.Add("two.txt", ScriptText({"{HEAD", "FILE=demo.avi", "FILE=other.avi", "FILE=gone.avi",
                                      "}", "{T;1", "x", "}"}));
-  T.Process.Args = {"-scp", "two.txt"};
-  EXPECT_EQ(T.ExitCodeOf([&] { T.Driver.Startup(); }), 0);
-  EXPECT_EQ(T.Driver.VideoPath, "other.avi");
+  TTestPlayer player;
+  T.Start({"-nd", "two.txt"}, player);
+  EXPECT_EQ(player.FileName, "other.avi");
+  T.Driver.Finalize();
 }
 
 TEST_F(StartupTest, LoaderWarningsGoThroughTheLogLine) {
@@ -155,14 +157,25 @@ TEST_F(StartupTest, SubFpsIsRefusedForMillisecondTimesAndKeptForFrames) {
   EXPECT_EQ(T.Output.Lines,
             (std::vector<std::string>{"Ignoring sub-fps for a subtitle file timed in milliseconds",
                                       "Hi "}));
-  EXPECT_EQ(T.Driver.Timing.SubFps, 0);
 
-  TTestDriver frames;
-  frames.Files.Add("s.txt", Dialogue);
-  frames.Files.Add("demo.avi", "");
-  frames.Process.Args = {"-scp", "-sf", "23.976", "s.txt"};
-  EXPECT_EQ(frames.Driver.Run(), 0);
-  EXPECT_EQ(frames.Driver.Timing.SubFps, 23.976);
+  // Playing, the entry at one second falls due at one second; the frames of
+  // a script stretch by the sub-fps over its frame rate, here to twice.
+  for (const char *script : {"t.srt", "s.txt"}) {
+    TTestPlayer player;
+    TTestDriver t;
+    t.Files.Add("t.srt", "1\r\n00:00:01,000 --> 00:00:02,000\r\nHi\r\n");
+    t.Files.Add("s.txt", ScriptText({"{HEAD", "FPS=25", "}", "{T;50", "Hi", "}"}));
+    t.Files.Add("demo.avi", "");
+    t.StartPlaying({"-nd", "-sf", "50", script, "demo.avi"}, player);
+    const bool frames = std::string(script) == "s.txt";
+    player.Position = frames ? 99 : 999;
+    t.Loop.Tick();
+    EXPECT_TRUE(t.Output.Lines.empty()) << script;
+    player.Position = frames ? 100 : 1000;
+    t.Loop.Tick();
+    EXPECT_EQ(t.Output.Lines, (std::vector<std::string>{"Hi "})) << script;
+    t.Driver.Finalize();
+  }
 }
 
 TEST_F(StartupTest, UnreadableScriptEndsWithTheReportAndOne) {
@@ -211,8 +224,9 @@ TEST_F(StartupTest, NormalRunPlaysUntilTheQuitKeyThenShutsDownWithZero) {
   EXPECT_EQ(Run({"-nd", "s.txt"}), 0);
   // Debug off: nothing is printed before the first subtitle.
   EXPECT_TRUE(T.Output.Lines.empty());
-  ASSERT_EQ(T.Loop.Killed.size(), 1u);
-  EXPECT_EQ(T.Loop.Killed[0], T.Driver.TimerId);
+  // The tick timer, the only one set, is killed.
+  EXPECT_EQ(T.Loop.Killed.size(), 1u);
+  EXPECT_TRUE(T.Loop.Timers.empty());
   EXPECT_EQ(T.Driver.Script, nullptr);
   EXPECT_FALSE(T.Driver.Player);
   EXPECT_GE(control.Created, 1);

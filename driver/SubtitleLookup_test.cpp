@@ -72,23 +72,31 @@ TEST_F(VideoAloneTest, ExactBaseNameWinsAndIsNamedInADebugLine) {
   T.Files.Add("dir/movie.txt", Native);
   T.Files.Add("dir/movies.srt", "");
   EXPECT_EQ(Start({"-scp", "dir/movie.mkv"}), 0);
-  EXPECT_EQ(T.Driver.VideoPath, "dir/movie.mkv");
-  EXPECT_EQ(T.Driver.ScriptPath, "dir/movie.txt");
   EXPECT_EQ(T.Output.Lines, (std::vector<std::string>{"Subtitles: dir/movie.txt", "Found me "}));
   EXPECT_EQ(T.Output.Kinds[0], 'y') << "a file name is shown in the system's charset";
   EXPECT_EQ(TrackAskedFor, "");
 }
 
+// The file found is the script from then on: an empty one is named.
+TEST_F(VideoAloneTest, AVideoGivenAloneIsTheOnePlayed) {
+  T.Files.Add("dir/movie.srt", "");
+  TTestPlayer player;
+  T.Start({"-nd", "dir/movie.mkv"}, player);
+  EXPECT_EQ(player.FileName, "dir/movie.mkv");
+  EXPECT_EQ(T.Process.ErrorLines, std::vector<std::string>{"No subtitles found in dir/movie.srt"});
+  T.Driver.Finalize();
+}
+
 TEST_F(VideoAloneTest, TaggedNamesByExtensionThenNameWithoutRegardToCase) {
   T.Files.Add("dir/movie.fr.txt", Native);
-  T.Files.Add("dir/Movie.EN.SRT", "");
+  T.Files.Add("dir/Movie.EN.SRT", "1\n00:00:01,000 --> 00:00:02,000\nEnglish\n");
   T.Files.Add("dir/movie.de.srt", "");
   T.Files.Add("dir/movie..srt", "");
   T.Files.Directories.insert("dir/movie.ab.srt");
   T.Files.Add("dir/movie.ab.srt", "");
   EXPECT_EQ(Start({"-nd", "-scp", "dir/movie.mkv"}), 0);
-  EXPECT_EQ(T.Driver.ScriptPath, "dir/Movie.EN.SRT");
-  EXPECT_TRUE(T.Output.Lines.empty()) << "Debug is off";
+  // The English file's text, and no line naming it: Debug is off.
+  EXPECT_EQ(T.Output.Lines, std::vector<std::string>{"English "});
 }
 
 TEST_F(VideoAloneTest, WithoutAFileTheVideosTextTrackIsImported) {
@@ -96,7 +104,7 @@ TEST_F(VideoAloneTest, WithoutAFileTheVideosTextTrackIsImported) {
   EXPECT_EQ(Start({"-scp", "dir/movie.mkv"}), 0);
   EXPECT_EQ(T.Output.Lines,
             (std::vector<std::string>{"Subtitles: track 2 (subrip) of dir/movie.mkv", "Hi "}));
-  EXPECT_TRUE(T.Driver.Script->UnicodeText);
+  EXPECT_EQ(T.Output.Kinds, "yp") << "the imported text is UTF-8, written as such";
 }
 
 TEST_F(VideoAloneTest, NothingFoundSaysWhatWasLookedFor) {
@@ -130,9 +138,15 @@ TEST_F(VideoAloneTest, AVideoFirstOfTwoFilesIsStillTheScript) {
   T.Files.Add("dir/movie.srt", "");
   T.Files.Add("v.avi", "");
   EXPECT_EQ(Start({"-scp", "dir/movie.mkv", "v.avi"}), 0);
-  EXPECT_EQ(T.Driver.ScriptPath, "dir/movie.mkv");
-  EXPECT_EQ(T.Driver.VideoPath, "v.avi");
   EXPECT_TRUE(T.Output.Lines.empty());
+  EXPECT_EQ(T.Process.ErrorLines, std::vector<std::string>{"No subtitles found in dir/movie.mkv"});
+
+  TTestPlayer player;
+  TTestDriver t;
+  t.Files = T.Files;
+  t.Start({"-nd", "dir/movie.mkv", "v.avi"}, player);
+  EXPECT_EQ(player.FileName, "v.avi");
+  t.Driver.Finalize();
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Errors.h"
+#include "player/PlayerControls.h"
 #include "player/UntVideoIF.h"
 
 class TTestPlayer : public IVideoPlayer {
@@ -19,8 +20,8 @@ public:
     return Follow ? Follow() : Position;
   }
   void SetPosition(double position) override { Record("SetPosition(" + Number(position) + ")"); }
-  std::string GetFileName() override { return ""; }
-  void SetFileName(const std::string &) override {}
+  std::string GetFileName() override { return FileName; }
+  void SetFileName(const std::string &name) override { FileName = name; }
   int32_t GetState() override {
     Record("GetState");
     return State;
@@ -43,6 +44,8 @@ public:
   }
 
   std::vector<std::string> Calls;
+  // The video the player was given (not a recorded call).
+  std::string FileName;
   // Operations that raise an automation error, by name ("GetPosition", ...).
   std::set<std::string> Failing;
   int32_t State = vsPlaying;
@@ -65,3 +68,13 @@ private:
   }
   static constexpr int32_t E_FailCode = static_cast<int32_t>(0x80004005);
 };
+
+// A player table of one row, "Test", for the driver to select from as it
+// selects the real players: every creation hands out `player`.
+inline const std::vector<TPlayerControl> &TestPlayerControls(TTestPlayer &player) {
+  static TTestPlayer *handedOut = nullptr;
+  handedOut = &player;
+  static const std::vector<TPlayerControl> controls = {
+      {{"Test"}, "Test", [](double, bool, std::string &) -> IVideoPlayer * { return handedOut; }}};
+  return controls;
+}

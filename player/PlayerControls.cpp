@@ -28,8 +28,9 @@ const std::vector<TPlayerControl> &PlayerControls() {
   return controls;
 }
 
-const TPlayerControl *FindPlayerControl(const std::string &code) {
-  for (const TPlayerControl &control : PlayerControls())
+const TPlayerControl *FindPlayerControl(const std::string &code,
+                                        const std::vector<TPlayerControl> &controls) {
+  for (const TPlayerControl &control : controls)
     for (const std::string &name : control.Codes)
       if (name == code) return &control;
   return nullptr;

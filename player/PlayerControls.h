@@ -18,5 +18,7 @@ struct TPlayerControl {
 // In the order the fallback tries them.
 const std::vector<TPlayerControl> &PlayerControls();
 
-// The entry `code` names, or null.
-const TPlayerControl *FindPlayerControl(const std::string &code);
+// The entry of `controls` that `code` names, or null.
+const TPlayerControl *
+FindPlayerControl(const std::string &code,
+                  const std::vector<TPlayerControl> &controls = PlayerControls());
