@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cmath>
 
+#include "base/Errors.h"
 #include "driver/Driver.h"
 #include "driver/SubtitleLookup.h"
-#include "base/Errors.h"
 #include "player/FrameSignal.h"
 
 namespace {

@@ -4,8 +4,8 @@
 
 #include <new>
 
-#include "driver/FailureReport.h"
 #include "base/Errors.h"
+#include "driver/FailureReport.h"
 #include "platform/ModuleInfo.h"
 
 namespace {

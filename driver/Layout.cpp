@@ -5,8 +5,8 @@
 
 #include <string_view>
 
-#include "driver/TextUnits.h"
 #include "base/TextStyle.h"
+#include "driver/TextUnits.h"
 
 namespace {
 

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "base/TextRender.h"
-#include "platform/Unicode.h"
-#include "base/Utf8.h"
 #include "base/TextStyle.h"
+#include "base/Utf8.h"
+#include "platform/Unicode.h"
 
 namespace {
 

@@ -8,10 +8,10 @@
 #include <memory>
 #include <string>
 
+#include "base/TextStyle.h"
 #include "base/Utf8.h"
 #include "fake/FakeCodePages.h"
 #include "fake/FakeFiles.h"
-#include "base/TextStyle.h"
 #include "script/SubtitleFormats.h"
 #include "script/UntCaptel.h"
 

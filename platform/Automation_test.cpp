@@ -6,8 +6,8 @@
 
 #include <cmath>
 
-#include "fake/RecordingControl.h"
 #include "base/RaisedBy.h"
+#include "fake/RecordingControl.h"
 
 namespace {
 

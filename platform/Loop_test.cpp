@@ -51,7 +51,8 @@ TEST(Loop, AWatchDeadlineCallsItWithNoFlagsAndUnwatchEndsIt) {
   unsigned flags = 99;
   double deadline = loop->Now() + 0.040;
   uintptr_t id = 0;
-  id = loop->Watch(TWatch{NoWaitHandle, nullptr, [&] { return deadline; }, [&](unsigned ready) {
+  id = loop->Watch(TWatch{NoWaitHandle, nullptr, [&] { return deadline; },
+                          [&](unsigned ready) {
                             ++calls;
                             flags = ready;
                             loop->Unwatch(id);

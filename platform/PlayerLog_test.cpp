@@ -6,8 +6,8 @@
 #include <fstream>
 #include <iterator>
 
-#include "platform/PlayerLog.h"
 #include "fake/FakeLoop.h"
+#include "platform/PlayerLog.h"
 
 namespace {
 

@@ -9,7 +9,6 @@
 #include "base/RaisedBy.h"
 #include "player/UntVideoIF.h"
 
-
 // Every operation of `player` that reaches its control, each as one call.
 template <class TPlayer> std::vector<std::function<void()>> EveryOperation(TPlayer &player) {
   return {[&] { player->GetPosition(); }, [&] { player->SetPosition(1); },

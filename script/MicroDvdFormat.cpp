@@ -5,11 +5,11 @@
 #include <string>
 #include <vector>
 
+#include "base/TextStyle.h"
 #include "script/CueMarkup.h"
 #include "script/ScriptText.h"
 #include "script/SubtitleFormats.h"
 #include "script/TextLines.h"
-#include "base/TextStyle.h"
 
 namespace {
 

@@ -6,12 +6,12 @@
 #include <string>
 
 #include "base/Ascii.h"
+#include "base/TextStyle.h"
 #include "base/Utf8.h"
 #include "script/CueMarkup.h"
 #include "script/CueTiming.h"
 #include "script/ScriptText.h"
 #include "script/TextLines.h"
-#include "base/TextStyle.h"
 
 namespace {
 

@@ -149,8 +149,7 @@ TEST(PosixLoop, ServesAWatchedDescriptorAndItsDeadline) {
   double deadline = loop.Now() + 0.030;
   bool deadlineOn = true;
   uintptr_t id = 0;
-  id = loop.Watch(
-      TWatch{fds[0], [] { return unsigned(wfRead); },
+  id = loop.Watch(TWatch{fds[0], [] { return unsigned(wfRead); },
                          [&] { return deadlineOn ? deadline : 1e300; },
                          [&](unsigned events) {
                            calls.push_back(events);

@@ -10,9 +10,9 @@
 #include <optional>
 #include <unistd.h>
 
-#include "platform/CodePages.h"
 #include "base/Errors.h"
 #include "base/TextRender.h"
+#include "platform/CodePages.h"
 #include "platform/posix/InOutErrors.h"
 #include "platform/posix/PrivateDescriptor.h"
 #include "platform/posix/TerminalCharset.h"

@@ -7,8 +7,8 @@
 #include <langinfo.h>
 #include <utf8proc.h>
 
-#include "platform/Charsets.h"
 #include "base/Utf8.h"
+#include "platform/Charsets.h"
 #include "platform/posix/IconvRun.h"
 
 namespace {
