@@ -138,7 +138,8 @@ private:
       if (names[i] == "start") start = i;
       if (names[i] == "end") end = i;
       if (names[i] == "text") textField = i;
-      if (names[i] == "name") name = i;
+      // Files name the speaker's field "Name" or "Actor".
+      if ((names[i] == "name" || names[i] == "actor") && name == names.size()) name = i;
     }
     // A Format line without the two fields that matter is no format at all.
     if (start == names.size() || textField == names.size()) return;

@@ -98,6 +98,9 @@ TEST(WebVttImport, BlocksVoicesAndEntities) {
        "WEBVTT\n\n00:01.000 --> 00:02.000\n<c.yellow>Fish</c> &amp; <ruby>漢<rt>かん</rt></ruby> "
        "<00:01.500>&lt;chips&gt;&nbsp;&#233;&bogus;\n",
        {"1000|Fish & 漢 <chips>\xC2\xA0\xC3\xA9&bogus;"}},
+      {"a timing on the header's own line is part of the header, not a bad cue",
+       "WEBVTT 00:00:01.000 --> 00:00:02.000\n\n00:00:03.000 --> 00:00:04.000\nHello\n",
+       {"3000|Hello"}},
   });
 }
 
@@ -119,6 +122,10 @@ TEST(SubStationImport, EventsInTheirFormatOrder) {
        "Dialogue: Marked=0,Bob,0:00:03.00,Hello\\nthere, you\n[Fonts]\nDialogue: "
        "0,0:00:01.00,x\n",
        {"3000|Bob:\tHello", "3000|there, you"}},
+      {"an Actor field is the speaker, as Name is",
+       "[Script Info]\n[Events]\nFormat: Layer, Start, End, Style, Actor, Text\n"
+       "Dialogue: 0,0:00:01.00,0:00:02.00,Default,Carl,Over here\n",
+       {"1000|Carl:\tOver here"}},
       {"an unreadable start or missing fields skip the line",
        info + "[Events]\nDialogue: 0,0:0x:01.00,0:00:02.00,Default,,0,0,0,,bad\n"
               "Dialogue: 0,0:00:01.00\nDialogue: 0,0:00:05.00,0:00:06.00,Default,,0,0,0,,ok\n",

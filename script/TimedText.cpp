@@ -130,6 +130,9 @@ public:
     std::string_view line;
     FState = FRules.HeaderFirst ? sHeader : sBetween;
     while (lines.Next(line)) {
+      // The header's own line is never a cue, whatever follows its keyword
+      // ("WEBVTT - title", even a timing).
+      if (FState == sHeader && lines.Number() == 1) continue;
       if (line.find("-->") != std::string_view::npos) {
         StartCue(line, lines.Number());
       } else if (Trim(line).empty()) {
