@@ -129,3 +129,27 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian, size_t &replaced
   }
   return out;
 }
+
+std::string Utf32ToUtf8(std::string_view bytes, bool bigEndian, size_t &replaced) {
+  std::string out;
+  out.reserve(bytes.size() / 2);
+  replaced = 0;
+  for (size_t at = 0; at + 4 <= bytes.size(); at += 4) {
+    uint32_t value = 0;
+    for (size_t k = 0; k < 4; ++k) {
+      const auto byte = static_cast<unsigned char>(bytes[at + (bigEndian ? k : 3 - k)]);
+      value = (value << 8) | byte;
+    }
+    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
+      out += ReplacementCharacter;
+      ++replaced;
+    } else {
+      AppendUtf8(out, value);
+    }
+  }
+  if (bytes.size() % 4) {
+    out += ReplacementCharacter;
+    ++replaced;
+  }
+  return out;
+}

@@ -39,3 +39,7 @@ std::string RepairUtf8(std::string_view text, size_t &replaced);
 // UTF-16 (without its byte-order mark) as UTF-8. Unpaired surrogates and a
 // last odd byte become U+FFFD; `replaced` counts them.
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian, size_t &replaced);
+
+// UTF-32 (without its byte-order mark) as UTF-8. Surrogates, values beyond
+// U+10FFFF and a last incomplete unit become U+FFFD; `replaced` counts them.
+std::string Utf32ToUtf8(std::string_view bytes, bool bigEndian, size_t &replaced);

@@ -30,4 +30,15 @@ TEST(Utf8Text, UnpairedSurrogatesAreReplaced) {
   EXPECT_EQ(replaced, 3u);
 }
 
+TEST(Utf8Text, Utf32OutOfRangeSurrogatesAndAShortTailAreReplaced) {
+  size_t replaced = 0;
+  // U+00E9, a surrogate, 0x110000, U+1F600, then two bytes of a unit.
+  const std::string units("\x00\x00\x00\xE9\x00\x00\xD8\x00\x00\x11\x00\x00"
+                          "\x00\x01\xF6\x00\x00\x00",
+                          18);
+  EXPECT_EQ(Utf32ToUtf8(units, true, replaced), "\xC3\xA9\xEF\xBF\xBD\xEF\xBF\xBD"
+                                                "\xF0\x9F\x98\x80\xEF\xBF\xBD");
+  EXPECT_EQ(replaced, 3u);
+}
+
 } // namespace

@@ -38,7 +38,15 @@ std::string WindowsCodePageFor(const std::string &guess, std::string_view bytes)
 
 TMarkedText ReadByteOrderMark(std::string_view bytes) {
   TMarkedText marked;
-  if (StartsWith(bytes, "\xEF\xBB\xBF")) {
+  // UTF-32's little-endian mark begins as UTF-16's does: it is looked for
+  // first.
+  if (StartsWith(bytes, std::string_view("\xFF\xFE\x00\x00", 4))) {
+    marked.Mark = TByteOrderMark::Utf32LE;
+    marked.Text = Utf32ToUtf8(bytes.substr(4), false, marked.Replaced);
+  } else if (StartsWith(bytes, std::string_view("\x00\x00\xFE\xFF", 4))) {
+    marked.Mark = TByteOrderMark::Utf32BE;
+    marked.Text = Utf32ToUtf8(bytes.substr(4), true, marked.Replaced);
+  } else if (StartsWith(bytes, "\xEF\xBB\xBF")) {
     marked.Mark = TByteOrderMark::Utf8;
     marked.Text = RepairUtf8(bytes.substr(3), marked.Replaced);
   } else if (StartsWith(bytes, "\xFF\xFE")) {

@@ -8,7 +8,7 @@
 
 #include "script/UntCaptel.h"
 
-enum class TByteOrderMark { None, Utf8, Utf16LE, Utf16BE };
+enum class TByteOrderMark { None, Utf8, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
 
 // The text after a byte-order mark as UTF-8: UTF-16 decoded, UTF-8 with
 // any bad bytes replaced (`Replaced` counts them). Without a mark, Text is

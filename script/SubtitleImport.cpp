@@ -35,7 +35,11 @@ bool TCaptel::ImportSubtitles(const std::string &bytes, const std::string &sourc
   std::string_view text = bytes;
   if (!unmarked) {
     text = marked.Text;
-    const char *encoding = marked.Mark == TByteOrderMark::Utf8 ? "UTF-8" : "UTF-16";
+    const char *encoding =
+        marked.Mark == TByteOrderMark::Utf8 ? "UTF-8"
+        : marked.Mark == TByteOrderMark::Utf16LE || marked.Mark == TByteOrderMark::Utf16BE
+            ? "UTF-16"
+            : "UTF-32";
     if (marked.Replaced > 0 && LogProc)
       LogProc(std::string("Invalid ") + encoding + " replaced: " + std::to_string(marked.Replaced));
   } else if (DecodeUnmarkedText(bytes, SubtitleCodePage, FCodePages.GetACP(), LogProc, decoded)) {

@@ -231,7 +231,17 @@ TEST(SubtitleEncodings, MarksUtf8AndLegacyCodePages) {
   std::string utf16be;
   for (size_t i = 2; i + 1 < utf16le.size(); i += 2)
     utf16be += std::string{utf16le[i + 1], utf16le[i]};
+  // The same cue in UTF-32 with its mark, in either byte order.
+  const auto utf32 = [](bool bigEndian) {
+    std::string bytes;
+    for (char32_t c : std::u32string(U"\uFEFF1\n00:00:01,000 --> 00:00:02,000\n\u0161\U0001F600\n"))
+      for (int k = 0; k < 4; ++k)
+        bytes += static_cast<char>((c >> (bigEndian ? 24 - 8 * k : 8 * k)) & 0xFF);
+    return bytes;
+  };
   ExpectCases({
+      {"UTF-32LE, whose mark begins as UTF-16LE's", utf32(false), {"1000|š😀"}},
+      {"UTF-32BE", utf32(true), {"1000|š😀"}},
       {"UTF-8 with its mark", "\xEF\xBB\xBF" + cue + "\xC5\xA1\xC3\xA1\n", {"1000|šá"}},
       {"UTF-16LE with a pair", utf16le, {"1000|š😀"}},
       {"UTF-16BE", "\xFE\xFF" + utf16be, {"1000|š😀"}},
