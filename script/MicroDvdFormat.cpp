@@ -92,11 +92,31 @@ std::vector<std::string> ReadMicroDvdText(std::string_view text) {
   return lines;
 }
 
-// "{n}{n}" or "{n}{}" at the front of the first line, and text after.
+// "{digits}" at the front of `text`, a "-" allowed before the digits (a
+// cue timed before the film's start), or "{}" when `mayBeEmpty`; removed.
+bool TakeFrameShape(std::string_view &text, bool mayBeEmpty) {
+  if (text.empty() || text.front() != '{') return false;
+  const size_t close = text.find('}');
+  if (close == std::string_view::npos) return false;
+  std::string_view digits = text.substr(1, close - 1);
+  if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
+  if (!(digits.empty() ? mayBeEmpty && close == 1 : IsDigits(digits))) return false;
+  text.remove_prefix(close + 1);
+  return true;
+}
+
+// A line shaped as a cue, "{n}{n}text" or "{n}{}text"; frames may be
+// negative here, the reader then skips the cue as a bad timing.
+bool IsCueShaped(std::string_view line) {
+  line = Trim(line);
+  return TakeFrameShape(line, false) && TakeFrameShape(line, true) && !line.empty();
+}
+
+// Known by its first cue lines: the first line that is not blank opens with
+// "{" and it, or the line after it, is shaped as a cue.
 bool IsMicroDvd(const TSubtitleOpening &opening) {
-  std::string_view line = opening.First;
-  uint32_t start = 0, end = 0;
-  return TakeFrame(line, false, start) && TakeFrame(line, true, end) && !line.empty();
+  return StartsWith(opening.First, "{") &&
+         (IsCueShaped(opening.First) || IsCueShaped(opening.Second));
 }
 
 void ReadMicroDvd(std::string_view text, TCueList &cues) {

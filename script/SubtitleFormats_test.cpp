@@ -51,6 +51,8 @@ TEST(SubtitleFormats, DetectionGivesEachSampleItsFormatAndOneProbeAlone) {
       {"[V4+ Styles]\n\n[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,,,0,0,0,,Hi\n", "SubStation"},
       {"{1}{25}Hi|there\n", "MicroDVD"},
       {"{1}{}open end\n", "MicroDVD"},
+      {"{-164}{-68}before the start\n{10}{20}Hi\n", "MicroDVD"},
+      {"{0}{0}\n{10}{20}Hi\n", "MicroDVD"},
       // Near misses of each.
       {"WEBVTTX\n", nullptr},
       {" WEBVTT\n", nullptr},
@@ -58,6 +60,7 @@ TEST(SubtitleFormats, DetectionGivesEachSampleItsFormatAndOneProbeAlone) {
       {"[V4+ Styles]\nStyle: Default\n", nullptr},
       {"[Events]\nComment: 0,0:00:01.00,0:00:02.00,,,0,0,0,,Hi\n", nullptr},
       {"{1}{25}\n", nullptr},
+      {"{-}{5}x\n{x}{}y\n", nullptr},
       {"", nullptr},
       // A native script is never taken for a format, whatever it holds.
       {"1\n00:00:01,000 --> 00:00:02,000\n{T;100\nHi\n", nullptr},

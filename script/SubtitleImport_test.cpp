@@ -150,6 +150,10 @@ TEST(MicroDvdImport, FramesRateAndControlCodes) {
        "{1}{10}ok\n{x}{5}bad\nno braces\n{2}{3}fine\n",
        {"1|ok", "2|fine"},
        {"Bad timing in line 2", "Bad timing in line 3"}},
+      {"a first cue before the film's start is a bad timing, the file is still MicroDVD",
+       "{-164}{-68}Before\n{10}{20}After\n",
+       {"10|After"},
+       {"Bad timing in line 1"}},
   });
   TScriptFixture f;
   TCaptel &rated = f.LoadBytes("{1}{1}29.97\n{10}{20}x\n");
