@@ -96,6 +96,28 @@ std::string RepairUtf8(std::string_view text, size_t &replaced) {
   return out;
 }
 
+namespace {
+
+// Appends `codePoint` as UTF-8, or U+FFFD (counted in `replaced`) where it is
+// no character: a surrogate, or beyond U+10FFFF.
+void AppendCharacter(std::string &out, uint32_t codePoint, size_t &replaced) {
+  if (codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+    out += ReplacementCharacter;
+    ++replaced;
+  } else {
+    AppendUtf8(out, codePoint);
+  }
+}
+
+// A last unit cut short is one U+FFFD more.
+void EndUnits(std::string &out, size_t size, size_t unit, size_t &replaced) {
+  if (size % unit == 0) return;
+  out += ReplacementCharacter;
+  ++replaced;
+}
+
+} // namespace
+
 std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian, size_t &replaced) {
   std::string out;
   out.reserve(bytes.size());
@@ -116,17 +138,9 @@ std::string Utf16ToUtf8(std::string_view bytes, bool bigEndian, size_t &replaced
         continue;
       }
     }
-    if (u >= 0xD800 && u <= 0xDFFF) {
-      out += ReplacementCharacter;
-      ++replaced;
-    } else {
-      AppendUtf8(out, u);
-    }
+    AppendCharacter(out, u, replaced);
   }
-  if (bytes.size() % 2) {
-    out += ReplacementCharacter;
-    ++replaced;
-  }
+  EndUnits(out, bytes.size(), 2, replaced);
   return out;
 }
 
@@ -140,16 +154,8 @@ std::string Utf32ToUtf8(std::string_view bytes, bool bigEndian, size_t &replaced
       const auto byte = static_cast<unsigned char>(bytes[at + (bigEndian ? k : 3 - k)]);
       value = (value << 8) | byte;
     }
-    if (value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) {
-      out += ReplacementCharacter;
-      ++replaced;
-    } else {
-      AppendUtf8(out, value);
-    }
+    AppendCharacter(out, value, replaced);
   }
-  if (bytes.size() % 4) {
-    out += ReplacementCharacter;
-    ++replaced;
-  }
+  EndUnits(out, bytes.size(), 4, replaced);
   return out;
 }

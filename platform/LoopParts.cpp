@@ -9,20 +9,22 @@ void TPostedWork::Post(std::function<void()> work) {
   FPosted.push_back(std::move(work));
 }
 
-bool TPostedWork::Take(uintptr_t &id) {
+bool TPostedWork::TakeMessage(TMessage &message) {
   std::lock_guard<std::mutex> lock(FLock);
   if (FPosted.empty()) return false;
-  id = FNextId++;
+  const uintptr_t id = FNextId++;
   FTaken[id] = std::move(FPosted.front());
   FPosted.pop_front();
+  message.Message = WorkMessage;
+  message.WParam = id;
   return true;
 }
 
-void TPostedWork::Run(uintptr_t id) {
+void TPostedWork::Run(const TMessage &message) {
   std::function<void()> work;
   {
     std::lock_guard<std::mutex> lock(FLock);
-    auto taken = FTaken.find(id);
+    auto taken = FTaken.find(message.WParam);
     if (taken == FTaken.end()) return;
     work = std::move(taken->second);
     FTaken.erase(taken);
@@ -58,21 +60,22 @@ void TWatchTable::MarkDeadlinesPassed(double now) {
   }
 }
 
-bool TWatchTable::TakeReady(uintptr_t &id, unsigned &flags) {
+bool TWatchTable::TakeMessage(TMessage &message) {
   while (!FReady.empty()) {
-    auto entry = FReady.front();
+    auto [id, flags] = FReady.front();
     FReady.pop_front();
-    if (!FWatches.count(entry.first)) continue;
-    id = entry.first;
-    flags = entry.second;
+    if (!FWatches.count(id)) continue;
+    message.Message = WatchMessage;
+    message.WParam = id;
+    message.LParam = static_cast<intptr_t>(flags);
     return true;
   }
   return false;
 }
 
-void TWatchTable::Run(uintptr_t id, unsigned flags) {
-  auto watch = FWatches.find(id);
+void TWatchTable::Run(const TMessage &message) {
+  auto watch = FWatches.find(message.WParam);
   if (watch == FWatches.end()) return; // unwatched since it was taken
   auto ready = watch->second.Ready;    // the procedure may unwatch itself
-  if (ready) ready(flags);
+  if (ready) ready(static_cast<unsigned>(message.LParam));
 }

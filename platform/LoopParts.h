@@ -12,14 +12,18 @@
 
 #include "platform/Loop.h"
 
+// The window-less messages a loop makes for posted work and ready watches.
+constexpr uint32_t WorkMessage = 0x8001;  // WM_APP + 1
+constexpr uint32_t WatchMessage = 0x8002; // WM_APP + 2
+
 class TPostedWork {
 public:
   // Safe from any thread; the caller then wakes its loop.
   void Post(std::function<void()> work);
-  // The number of the oldest work not yet taken; false when there is none.
-  bool Take(uintptr_t &id);
-  // Runs the work taken under `id` (nothing if it has run already).
-  void Run(uintptr_t id);
+  // The oldest work not yet taken, as a WorkMessage; false when there is none.
+  bool TakeMessage(TMessage &message);
+  // Runs the work a WorkMessage names (nothing if it has run already).
+  void Run(const TMessage &message);
 
 private:
   std::mutex FLock;
@@ -44,10 +48,11 @@ public:
   void MarkReady(uintptr_t id, unsigned flags) { FReady.emplace_back(id, flags); }
   // After a wait: every watch whose deadline is past, not already marked.
   void MarkDeadlinesPassed(double now);
-  // The next ready watch still watched, with its flags.
-  bool TakeReady(uintptr_t &id, unsigned &flags);
-  // Calls the watch's Ready (nothing if it has been unwatched since).
-  void Run(uintptr_t id, unsigned flags);
+  // The next ready watch still watched, as a WatchMessage with its flags.
+  bool TakeMessage(TMessage &message);
+  // Calls the Ready of the watch a WatchMessage names, with its flags
+  // (nothing if it has been unwatched since).
+  void Run(const TMessage &message);
 
 private:
   std::map<uintptr_t, TWatch> FWatches;

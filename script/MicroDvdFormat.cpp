@@ -14,15 +14,27 @@
 namespace {
 
 // Reads "{digits}" at the front of `text` and removes it; an empty pair of
-// braces is allowed when `mayBeEmpty`.
-bool TakeFrame(std::string_view &text, bool mayBeEmpty, uint32_t &frame) {
+// braces is allowed when `mayBeEmpty`. A "-" before the digits (a cue timed
+// before the film's start) is read and marks the frame `negative`.
+bool TakeFrame(std::string_view &text, bool mayBeEmpty, uint32_t &frame, bool &negative) {
   if (text.empty() || text.front() != '{') return false;
   const size_t close = text.find('}');
   if (close == std::string_view::npos) return false;
-  const std::string_view digits = text.substr(1, close - 1);
+  std::string_view digits = text.substr(1, close - 1);
+  negative = StartsWith(digits, "-");
+  if (negative) digits.remove_prefix(1);
   frame = 0;
-  if (!(digits.empty() ? mayBeEmpty : ReadDigits(digits, frame))) return false;
+  if (!(digits.empty() ? mayBeEmpty && !negative : ReadDigits(digits, frame))) return false;
   text.remove_prefix(close + 1);
+  return true;
+}
+
+// The two frames at the front of a cue line, removed from it.
+bool TakeFrames(std::string_view &line, uint32_t &start, uint32_t &end, bool &negative) {
+  bool startNegative = false, endNegative = false;
+  if (!TakeFrame(line, false, start, startNegative) || !TakeFrame(line, true, end, endNegative))
+    return false;
+  negative = startNegative || endNegative;
   return true;
 }
 
@@ -92,24 +104,13 @@ std::vector<std::string> ReadMicroDvdText(std::string_view text) {
   return lines;
 }
 
-// "{digits}" at the front of `text`, a "-" allowed before the digits (a
-// cue timed before the film's start), or "{}" when `mayBeEmpty`; removed.
-bool TakeFrameShape(std::string_view &text, bool mayBeEmpty) {
-  if (text.empty() || text.front() != '{') return false;
-  const size_t close = text.find('}');
-  if (close == std::string_view::npos) return false;
-  std::string_view digits = text.substr(1, close - 1);
-  if (!digits.empty() && digits.front() == '-') digits.remove_prefix(1);
-  if (!(digits.empty() ? mayBeEmpty && close == 1 : IsDigits(digits))) return false;
-  text.remove_prefix(close + 1);
-  return true;
-}
-
 // A line shaped as a cue, "{n}{n}text" or "{n}{}text"; frames may be
 // negative here, the reader then skips the cue as a bad timing.
 bool IsCueShaped(std::string_view line) {
   line = Trim(line);
-  return TakeFrameShape(line, false) && TakeFrameShape(line, true) && !line.empty();
+  uint32_t start = 0, end = 0;
+  bool negative = false;
+  return TakeFrames(line, start, end, negative) && !line.empty();
 }
 
 // Known by its first cue lines: the first line that is not blank opens with
@@ -128,7 +129,8 @@ void ReadMicroDvd(std::string_view text, TCueList &cues) {
     line = Trim(line);
     if (line.empty()) continue;
     uint32_t start = 0, end = 0;
-    if (!TakeFrame(line, false, start) || !TakeFrame(line, true, end)) {
+    bool negative = false;
+    if (!TakeFrames(line, start, end, negative) || negative) {
       cues.BadLines.push_back(lines.Number());
       continue;
     }

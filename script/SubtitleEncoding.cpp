@@ -42,18 +42,23 @@ TMarkedText ReadByteOrderMark(std::string_view bytes) {
   // first.
   if (StartsWith(bytes, std::string_view("\xFF\xFE\x00\x00", 4))) {
     marked.Mark = TByteOrderMark::Utf32LE;
+    marked.Encoding = "UTF-32";
     marked.Text = Utf32ToUtf8(bytes.substr(4), false, marked.Replaced);
   } else if (StartsWith(bytes, std::string_view("\x00\x00\xFE\xFF", 4))) {
     marked.Mark = TByteOrderMark::Utf32BE;
+    marked.Encoding = "UTF-32";
     marked.Text = Utf32ToUtf8(bytes.substr(4), true, marked.Replaced);
   } else if (StartsWith(bytes, "\xEF\xBB\xBF")) {
     marked.Mark = TByteOrderMark::Utf8;
+    marked.Encoding = "UTF-8";
     marked.Text = RepairUtf8(bytes.substr(3), marked.Replaced);
   } else if (StartsWith(bytes, "\xFF\xFE")) {
     marked.Mark = TByteOrderMark::Utf16LE;
+    marked.Encoding = "UTF-16";
     marked.Text = Utf16ToUtf8(bytes.substr(2), false, marked.Replaced);
   } else if (StartsWith(bytes, "\xFE\xFF")) {
     marked.Mark = TByteOrderMark::Utf16BE;
+    marked.Encoding = "UTF-16";
     marked.Text = Utf16ToUtf8(bytes.substr(2), true, marked.Replaced);
   }
   return marked;

@@ -15,6 +15,8 @@ enum class TByteOrderMark { None, Utf8, Utf16LE, Utf16BE, Utf32LE, Utf32BE };
 // left empty and the bytes are for DecodeUnmarkedText.
 struct TMarkedText {
   TByteOrderMark Mark = TByteOrderMark::None;
+  // The encoding the mark names, as messages say it ("UTF-16"); empty for none.
+  const char *Encoding = "";
   std::string Text;
   size_t Replaced = 0;
 };

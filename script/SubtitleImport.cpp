@@ -35,13 +35,9 @@ bool TCaptel::ImportSubtitles(const std::string &bytes, const std::string &sourc
   std::string_view text = bytes;
   if (!unmarked) {
     text = marked.Text;
-    const char *encoding =
-        marked.Mark == TByteOrderMark::Utf8 ? "UTF-8"
-        : marked.Mark == TByteOrderMark::Utf16LE || marked.Mark == TByteOrderMark::Utf16BE
-            ? "UTF-16"
-            : "UTF-32";
     if (marked.Replaced > 0 && LogProc)
-      LogProc(std::string("Invalid ") + encoding + " replaced: " + std::to_string(marked.Replaced));
+      LogProc(std::string("Invalid ") + marked.Encoding +
+              " replaced: " + std::to_string(marked.Replaced));
   } else if (DecodeUnmarkedText(bytes, SubtitleCodePage, FCodePages.GetACP(), LogProc, decoded)) {
     text = decoded;
   }

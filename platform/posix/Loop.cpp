@@ -73,7 +73,8 @@ int TPosixLoop::GetMessage(TMessage &message) {
       message.WParam = static_cast<uintptr_t>(FQuitCode);
       return 0;
     }
-    if (TakeWork(message) || TakeDueTimer(message) || TakeReadyWatch(message)) return 1;
+    if (FWork.TakeMessage(message) || TakeDueTimer(message) || FWatches.TakeMessage(message))
+      return 1;
     WaitForWake();
   }
 }
@@ -88,9 +89,9 @@ void TPosixLoop::DispatchMessage(const TMessage &message) {
     if (timer->second.OneShot) FTimers.erase(timer);
     if (proc) proc();
   } else if (message.Message == WorkMessage) {
-    FWork.Run(message.WParam);
+    FWork.Run(message);
   } else if (message.Message == WatchMessage) {
-    FWatches.Run(message.WParam, static_cast<unsigned>(message.LParam));
+    FWatches.Run(message);
   }
 }
 
@@ -104,14 +105,6 @@ void TPosixLoop::Post(std::function<void()> work) {
   // A full pipe already holds a wake-up, so a failed write loses nothing.
   char byte = 1;
   if (FWakeWrite >= 0) (void)!write(FWakeWrite, &byte, 1);
-}
-
-bool TPosixLoop::TakeWork(TMessage &message) {
-  uintptr_t id = 0;
-  if (!FWork.Take(id)) return false;
-  message.Message = WorkMessage;
-  message.WParam = id;
-  return true;
 }
 
 // One message for the timer that is most overdue. Its next tick is one period
@@ -139,16 +132,6 @@ bool TPosixLoop::TakeDueTimer(TMessage &message) {
 uintptr_t TPosixLoop::Watch(TWatch watch) { return FWatches.Add(std::move(watch)); }
 
 void TPosixLoop::Unwatch(uintptr_t id) { FWatches.Remove(id); }
-
-bool TPosixLoop::TakeReadyWatch(TMessage &message) {
-  uintptr_t id = 0;
-  unsigned flags = 0;
-  if (!FWatches.TakeReady(id, flags)) return false;
-  message.Message = WatchMessage;
-  message.WParam = id;
-  message.LParam = static_cast<intptr_t>(flags);
-  return true;
-}
 
 // Sleeps until the next timer or watch deadline, a watched descriptor is
 // ready, or another thread posts work. A signal that interrupts the wait just

@@ -14,8 +14,6 @@
 class TPosixLoop : public ILoop {
 public:
   static constexpr uint32_t TimerMessage = 0x0113; // WM_TIMER
-  static constexpr uint32_t WorkMessage = 0x8001;  // WM_APP + 1
-  static constexpr uint32_t WatchMessage = 0x8002; // WM_APP + 2
   using TClock = std::chrono::steady_clock;
 
   TPosixLoop();
@@ -46,9 +44,7 @@ private:
 
   uintptr_t AddTimer(uint32_t ms, TTimerProc proc, bool oneShot);
 
-  bool TakeWork(TMessage &message);
   bool TakeDueTimer(TMessage &message);
-  bool TakeReadyWatch(TMessage &message);
   void WaitForWake();
   void DrainWakePipe();
 

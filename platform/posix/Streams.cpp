@@ -4,7 +4,6 @@
 #include "platform/Streams.h"
 
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <fcntl.h>
 #include <netdb.h>
@@ -14,37 +13,27 @@
 #include <unistd.h>
 
 #include "platform/Loop.h"
+#include "platform/StreamBase.h"
 
 namespace {
 
-// Bytes read in one turn of the loop, so a flood cannot starve the keys.
-constexpr size_t ReadBudget = 1 << 20;
 constexpr int ConnectWaitMs = 3000;
 
-class TSocketStream : public IByteStream {
+class TSocketStream : public TByteStreamBase {
 public:
   TSocketStream(ILoop &loop, int socket, TStreamHandlers handlers)
-      : FLoop(loop), FSocket(socket), FHandlers(std::move(handlers)) {
+      : TByteStreamBase(std::move(handlers)), FLoop(loop), FSocket(socket) {
     FWatch = FLoop.Watch(TWatch{FSocket, [this] { return Wanted(); }, nullptr,
                                 [this](unsigned ready) { Serve(ready); }});
   }
   ~TSocketStream() override { Close(); }
 
-  bool Write(std::string_view bytes) override {
-    if (FSocket < 0 || FPending.size() + bytes.size() > MaxPending) return false;
-    FPending.append(bytes);
-    Flush();
-    return true;
-  }
-
   bool WaitForInput(double seconds) override {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    const TWaitDeadline deadline(seconds);
     while (FSocket >= 0) {
-      const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
-              .count();
+      const long long left = deadline.MillisecondsLeft();
       pollfd fd{FSocket, static_cast<short>(POLLIN | (FPending.empty() ? 0 : POLLOUT)), 0};
-      int ready = left <= 0 ? 0 : poll(&fd, 1, static_cast<int>(left));
+      int ready = left == 0 ? 0 : poll(&fd, 1, static_cast<int>(left));
       if (ready < 0 && errno == EINTR) continue;
       if (ready <= 0) return false;
       if (fd.revents & POLLOUT) Flush();
@@ -75,7 +64,7 @@ private:
   size_t Receive() {
     char buffer[65536];
     size_t taken = 0;
-    while (FSocket >= 0 && taken < ReadBudget) {
+    while (FSocket >= 0 && taken < StreamReadBudget) {
       ssize_t count = read(FSocket, buffer, sizeof buffer);
       if (count < 0 && errno == EINTR) continue;
       if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) break;
@@ -84,12 +73,12 @@ private:
         break;
       }
       taken += static_cast<size_t>(count);
-      if (FHandlers.Received) FHandlers.Received(std::string_view(buffer, size_t(count)));
+      Deliver(std::string_view(buffer, size_t(count)));
     }
     return taken;
   }
 
-  void Flush() {
+  void Flush() override {
     while (FSocket >= 0 && !FPending.empty()) {
       ssize_t count = send(FSocket, FPending.data(), FPending.size(), MSG_NOSIGNAL);
       if (count < 0 && errno == EINTR) continue;
@@ -99,17 +88,9 @@ private:
     }
   }
 
-  // The handler comes last: it may close the stream.
-  void Lost(const std::string &reason) {
-    Close();
-    if (FHandlers.Closed) FHandlers.Closed(reason);
-  }
-
   ILoop &FLoop;
   int FSocket;
-  TStreamHandlers FHandlers;
   uintptr_t FWatch = 0;
-  std::string FPending;
 };
 
 int ConnectLocal(const std::string &path, std::string &error) {

@@ -61,10 +61,8 @@ MSG ToMsg(const TMessage &message, const MSG &last) {
   return msg;
 }
 
-// The messages the loop makes itself: window-less, so no window procedure
-// ever sees them.
-constexpr UINT WorkMessage = WM_APP + 1;
-constexpr UINT WatchMessage = WM_APP + 2;
+// The loop's own messages (LoopParts.h) are window-less, so no window
+// procedure ever sees them.
 // MsgWaitForMultipleObjectsEx waits on at most MAXIMUM_WAIT_OBJECTS - 1
 // handles; one of them is the wake event.
 constexpr size_t MaxWatchedHandles = MAXIMUM_WAIT_OBJECTS - 2;
@@ -139,7 +137,7 @@ public:
         message.Time = msg.time;
         return msg.message == WM_QUIT ? 0 : 1;
       }
-      if (TakeWork(message) || TakeReadyWatch(message)) return 1;
+      if (FWork.TakeMessage(message) || FWatches.TakeMessage(message)) return 1;
       if (!Wait()) return -1;
     }
   }
@@ -150,10 +148,8 @@ public:
   }
 
   void DispatchMessage(const TMessage &message) override {
-    if (message.Window == nullptr && message.Message == WorkMessage)
-      return FWork.Run(message.WParam);
-    if (message.Window == nullptr && message.Message == WatchMessage)
-      return FWatches.Run(message.WParam, static_cast<unsigned>(message.LParam));
+    if (message.Window == nullptr && message.Message == WorkMessage) return FWork.Run(message);
+    if (message.Window == nullptr && message.Message == WatchMessage) return FWatches.Run(message);
     MSG msg = ToMsg(message, FLast);
     ::DispatchMessageA(&msg);
     if (PendingFailure) std::rethrow_exception(std::exchange(PendingFailure, nullptr));
@@ -174,24 +170,6 @@ public:
   void Unwatch(uintptr_t id) override { FWatches.Remove(id); }
 
 private:
-  bool TakeWork(TMessage &message) {
-    uintptr_t id = 0;
-    if (!FWork.Take(id)) return false;
-    message.Message = WorkMessage;
-    message.WParam = id;
-    return true;
-  }
-
-  bool TakeReadyWatch(TMessage &message) {
-    uintptr_t id = 0;
-    unsigned flags = 0;
-    if (!FWatches.TakeReady(id, flags)) return false;
-    message.Message = WatchMessage;
-    message.WParam = id;
-    message.LParam = static_cast<LPARAM>(flags);
-    return true;
-  }
-
   // Sleeps until a message comes, work is posted, a watched handle is
   // signalled or a watch's deadline passes. Every handle signalled by then is
   // found ready, not only the first.

@@ -4,10 +4,10 @@
 // watches. Their outcomes are taken with GetOverlappedResult.
 #include "platform/win32/StreamKinds.h"
 
-#include <chrono>
 #include <cmath>
 
 #include "platform/Loop.h"
+#include "platform/StreamBase.h"
 #include "platform/win32/SystemText.h"
 #include "platform/win32/WindowsApi.h"
 
@@ -20,10 +20,10 @@ bool PeerEnded(DWORD code) {
 
 std::string ReasonOf(DWORD code) { return PeerEnded(code) ? std::string() : SystemErrorText(code); }
 
-class TPipeStream : public IByteStream {
+class TPipeStream : public TByteStreamBase {
 public:
   TPipeStream(ILoop &loop, HANDLE pipe, TStreamHandlers handlers)
-      : FLoop(loop), FPipe(pipe), FHandlers(std::move(handlers)) {
+      : TByteStreamBase(std::move(handlers)), FLoop(loop), FPipe(pipe) {
     FRead.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     FWrite.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     FReadWatch = FLoop.Watch(TWatch{reinterpret_cast<TWaitHandle>(FRead.hEvent),
@@ -43,21 +43,12 @@ public:
     ::CloseHandle(FWrite.hEvent);
   }
 
-  bool Write(std::string_view bytes) override {
-    if (!IsOpen() || FOut.size() + FPending.size() + bytes.size() > MaxPending) return false;
-    FPending.append(bytes);
-    Flush();
-    return true;
-  }
-
   bool WaitForInput(double seconds) override {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    const TWaitDeadline deadline(seconds);
     while (IsOpen()) {
-      const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
-              .count();
+      const long long left = deadline.MillisecondsLeft();
       HANDLE events[2] = {FRead.hEvent, FWrite.hEvent};
-      DWORD woke = left <= 0 ? WAIT_TIMEOUT
+      DWORD woke = left == 0 ? WAIT_TIMEOUT
                              : ::WaitForMultipleObjects(FWriting ? 2 : 1, events, FALSE,
                                                         static_cast<DWORD>(left));
       if (woke != WAIT_OBJECT_0 && woke != WAIT_OBJECT_0 + 1) return false;
@@ -124,7 +115,7 @@ private:
         break;
       }
       taken += count;
-      if (count > 0 && FHandlers.Received) FHandlers.Received(std::string_view(FBuffer, count));
+      if (count > 0) Deliver(std::string_view(FBuffer, count));
       if (IsOpen()) StartRead();
     }
     return taken;
@@ -132,7 +123,9 @@ private:
 
   // Takes the write in flight when it has completed and starts the next with
   // what is kept; the bytes of a write in flight stay where they are.
-  void Flush() {
+  size_t InFlight() const override { return FOut.size(); }
+
+  void Flush() override {
     while (IsOpen()) {
       if (FWriting) {
         DWORD count = 0;
@@ -158,15 +151,8 @@ private:
     }
   }
 
-  // The handler comes last: it may close the stream.
-  void Lost(const std::string &reason) {
-    Close();
-    if (FHandlers.Closed) FHandlers.Closed(reason);
-  }
-
   ILoop &FLoop;
   HANDLE FPipe;
-  TStreamHandlers FHandlers;
   OVERLAPPED FRead{};
   OVERLAPPED FWrite{};
   uintptr_t FReadWatch = 0;
@@ -176,9 +162,8 @@ private:
   DWORD FReadError = 0;
   DWORD FWriteError = 0;
   char FBuffer[65536];
-  // The bytes of the write in flight, and those kept for the next.
+  // The bytes of the write in flight (those kept for the next are FPending).
   std::string FOut;
-  std::string FPending;
 };
 
 } // namespace

@@ -5,9 +5,8 @@
 
 #include "platform/win32/StreamKinds.h"
 
-#include <chrono>
-
 #include "platform/Loop.h"
+#include "platform/StreamBase.h"
 #include "platform/win32/SystemText.h"
 
 namespace {
@@ -15,10 +14,11 @@ namespace {
 // recv or send found nothing to do now.
 bool WouldBlock(int code) { return code == WSAEWOULDBLOCK || code == WSAEINTR; }
 
-class TSocketStream : public IByteStream {
+class TSocketStream : public TByteStreamBase {
 public:
   TSocketStream(ILoop &loop, SOCKET socket, TStreamHandlers handlers)
-      : FLoop(loop), FSocket(socket), FHandlers(std::move(handlers)), FEvent(::WSACreateEvent()) {
+      : TByteStreamBase(std::move(handlers)), FLoop(loop), FSocket(socket),
+        FEvent(::WSACreateEvent()) {
     ::WSAEventSelect(FSocket, FEvent, FD_READ | FD_WRITE | FD_CLOSE);
     FWatch =
         FLoop.Watch(TWatch{reinterpret_cast<TWaitHandle>(FEvent), [] { return unsigned(wfRead); },
@@ -32,20 +32,11 @@ public:
     ::WSACloseEvent(FEvent);
   }
 
-  bool Write(std::string_view bytes) override {
-    if (!IsOpen() || FPending.size() + bytes.size() > MaxPending) return false;
-    FPending.append(bytes);
-    Flush();
-    return true;
-  }
-
   bool WaitForInput(double seconds) override {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    const TWaitDeadline deadline(seconds);
     while (IsOpen()) {
-      const auto left =
-          std::chrono::ceil<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now())
-              .count();
-      if (left <= 0 || ::WaitForSingleObject(FEvent, static_cast<DWORD>(left)) != WAIT_OBJECT_0)
+      const long long left = deadline.MillisecondsLeft();
+      if (left == 0 || ::WaitForSingleObject(FEvent, static_cast<DWORD>(left)) != WAIT_OBJECT_0)
         return false;
       if (Serve() > 0) return true;
     }
@@ -94,7 +85,7 @@ private:
       int count = ::recv(FSocket, buffer, sizeof buffer, 0);
       if (count > 0) {
         taken += static_cast<size_t>(count);
-        if (FHandlers.Received) FHandlers.Received(std::string_view(buffer, size_t(count)));
+        Deliver(std::string_view(buffer, size_t(count)));
         continue;
       }
       int code = count == 0 ? 0 : ::WSAGetLastError();
@@ -109,7 +100,7 @@ private:
   }
 
   // Sends what the socket takes; FD_WRITE comes once it has room again.
-  void Flush() {
+  void Flush() override {
     while (IsOpen() && !FPending.empty()) {
       int count = ::send(FSocket, FPending.data(), static_cast<int>(FPending.size()), 0);
       if (count < 0) {
@@ -121,20 +112,12 @@ private:
     }
   }
 
-  // The handler comes last: it may close the stream.
-  void Lost(const std::string &reason) {
-    Close();
-    if (FHandlers.Closed) FHandlers.Closed(reason);
-  }
-
   ILoop &FLoop;
   SOCKET FSocket;
-  TStreamHandlers FHandlers;
   WSAEVENT FEvent;
   uintptr_t FWatch = 0;
   bool FPeerClosed = false;
   int FCloseError = 0;
-  std::string FPending;
 };
 
 } // namespace

@@ -6,10 +6,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/Streams.h"
-
-// Bytes read in one turn of the loop, so a flood cannot starve the keys.
-constexpr size_t StreamReadBudget = 1 << 20;
+#include "platform/StreamBase.h"
 
 // `pipe` was opened for overlapped reads and writes; the stream owns it.
 // Null, with `error` set and the pipe closed, when the loop cannot watch it.

@@ -66,22 +66,13 @@ private:
   bool AwaitAnswer() {
     const auto deadline =
         std::chrono::steady_clock::now() + std::chrono::duration<double>(AnswerWaitSeconds);
-    while (!FSession.Answered()) {
-      if (!FStream || !FStream->IsOpen()) {
-        Fail("mpv at " + FPath + " closed the connection");
-        break;
-      }
+    while (!FSession.Answered() && FStream->IsOpen()) {
       const double left =
           std::chrono::duration<double>(deadline - std::chrono::steady_clock::now()).count();
-      if (left <= 0 || !FStream->WaitForInput(left)) {
-        if (!FClosed)
-          Fail("mpv at " + FPath + " does not answer");
-        else
-          Fail("mpv at " + FPath + " closed the connection");
-        break;
-      }
+      if (left <= 0 || !FStream->WaitForInput(left)) break;
     }
     if (FSession.Answered()) return true;
+    Fail("mpv at " + FPath + (FStream->IsOpen() ? " does not answer" : " closed the connection"));
     Disconnect();
     return false;
   }
@@ -100,7 +91,6 @@ private:
 
   // The stream has ended (it is closed already): the player has too.
   void Lost(const std::string &reason) {
-    FClosed = true;
     if (FAvailable)
       End(reason.empty() ? "mpv has closed (" + FPath + ")"
                          : "Lost the connection to mpv at " + FPath + ": " + reason);
@@ -109,7 +99,6 @@ private:
   TMpvIpcSession FSession{Clock};
   std::string FPath;
   std::unique_ptr<IByteStream> FStream;
-  bool FClosed = false;
   TLineFramer FFramer;
 };
 
