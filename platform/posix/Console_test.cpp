@@ -360,9 +360,11 @@ TEST_F(PtyConsole, EndingSignalRestoresTheTerminalThenKills) {
     raise(SIGTERM);
     _exit(0); // not reached when the signal kills
   }
+  // Everything the child wrote is in the terminal once it is gone: reading
+  // only then keeps a slow machine from cutting the restore off.
   int status = 0;
-  std::string written = Written(1000);
   ASSERT_EQ(waitpid(child, &status, 0), child);
+  std::string written = Written(1000);
   EXPECT_TRUE(WIFSIGNALED(status));
   if (WIFSIGNALED(status)) {
     EXPECT_EQ(WTERMSIG(status), SIGTERM);
