@@ -1,5 +1,6 @@
 // SubRip (.srt): numbered cues of a "start --> end" line and text lines up
-// to a blank line, tagged with <i>, <b> and SubStation override blocks.
+// to a blank line that a timing line follows, tagged with <i>, <b>,
+// SubStation override blocks and codes ("\N") and MicroDVD codes.
 // Also the document a SubRip, plain text or mov_text track becomes.
 #include "base/Ascii.h"
 #include "script/CueTiming.h"
@@ -19,6 +20,8 @@ bool IsSubRip(const TSubtitleOpening &opening) {
 void ReadSubRip(std::string_view text, TCueList &cues) {
   TTimedTextRules rules;
   rules.NumberedCues = true;
+  rules.BlankLinesInCues = true;
+  rules.ForeignCodes = true;
   ReadTimedText(rules, text, cues);
 }
 

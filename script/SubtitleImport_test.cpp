@@ -80,6 +80,17 @@ TEST(SubRipImport, CuesMarkupAndBrokenTimings) {
       {"control bytes dropped, a TAB is no speaker mark",
        "1\n00:00:01,000 --> 00:00:02,000\nA\x01\x0E:\tB\x7F\n",
        {"1000|A: B"}},
+      {"a blank line not followed by a timing line goes on with the cue; a last number alone "
+       "is a cue number",
+       "1\n00:00:01,000 --> 00:00:02,000\n你好\n\n\nHello\n\n00:00:03,000 --> 00:00:04,000\n"
+       "No number\n\n3\n00:00:05,000 --> 00:00:06,000\nCount\n\n42\nis it\n\n7\n",
+       {"1000|你好", "1000|Hello", "3000|No number", "5000|Count", "5000|42", "5000|is it"}},
+      {"line breaks, hard spaces and MicroDVD codes of other formats",
+       "1\n00:00:01,000 --> 00:00:02,000\n{Y:i}{c:$0000ff}One\\NTwo\\nThree\\hfour "
+       "{f:Arial}{s:12}end \\x {a:b} {y:\n",
+       {"1000|One", "1000|Two",
+        "1000|Three\xC2\xA0"
+        "four end \\x {a:b} {y:"}},
   });
 }
 
@@ -98,6 +109,13 @@ TEST(WebVttImport, BlocksVoicesAndEntities) {
        "WEBVTT\n\n00:01.000 --> 00:02.000\n<c.yellow>Fish</c> &amp; <ruby>漢<rt>かん</rt></ruby> "
        "<00:01.500>&lt;chips&gt;&nbsp;&#233;&bogus;\n",
        {"1000|Fish & 漢 <chips>\xC2\xA0\xC3\xA9&bogus;"}},
+      {"a voice opened after the first word is no speaker",
+       "WEBVTT\n\n00:01.000 --> 00:02.000\nHello <v Bob>there</v> friend\n",
+       {"1000|Hello there friend"}},
+      {"a tag never closed hides the rest of its line",
+       "WEBVTT\n\n00:01.000 --> 00:02.000\na <\nb <<\nc <c.\nd </\ne <00:00.500\nf <3 you\n"
+       "<<b>g</b> \\N\n",
+       {"1000|a", "1000|b", "1000|c", "1000|d", "1000|e", "1000|f", "1000|g \\N"}},
       {"a timing on the header's own line is part of the header, not a bad cue",
        "WEBVTT 00:00:01.000 --> 00:00:02.000\n\n00:00:03.000 --> 00:00:04.000\nHello\n",
        {"3000|Hello"}},
@@ -293,8 +311,9 @@ TEST(SubtitleImportLimits, TableKeepsTheFirstCuesAndCountsTheRest) {
 // Lines of megabytes of unclosed markup load in linear time, in every
 // format (a search from each "<" to the end would take hours).
 TEST(SubtitleImportLimits, MegabyteLinesOfUnclosedMarkup) {
-  const std::string filler = std::string(1 << 20, '<') + std::string(1 << 20, '{') +
-                             std::string(1 << 20, '&') + "{\\i1" + std::string(1 << 20, '\\');
+  // The "<" come last: a WebVTT tag never closed hides the rest of its line.
+  const std::string filler = std::string(1 << 20, '{') + std::string(1 << 20, '&') + "{\\i1" +
+                             std::string(1 << 20, '\\') + "{y:" + std::string(1 << 20, '<');
   const std::string headers[] = {
       "1\n00:00:01,000 --> 00:00:02,000\n", "WEBVTT\n\n00:01.000 --> 00:02.000\n",
       "[Script Info]\n[Events]\nDialogue: 0,0:00:01.00,0:00:02.00,,,0,0,0,,", "{1}{2}"};

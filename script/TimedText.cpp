@@ -18,6 +18,8 @@ namespace {
 // "&" and the longest entity name with its ";".
 constexpr size_t MaxEntityLength = 12;
 
+constexpr const char *NoBreakSpace = "\xC2\xA0";
+
 // What a tagged cue text carries from one of its lines to the next.
 struct TTagState {
   const TTimedTextRules *Rules = nullptr;
@@ -69,29 +71,64 @@ bool ApplyTag(std::string_view tag, TTagState &state, std::string &out, std::str
     } else {
       const size_t blank = tag.find_first_of(" \t");
       state.Voice = blank == std::string_view::npos ? "" : Trim(tag.substr(blank));
-      // A voice opened before the line's first word is the line's speaker.
-      if (speaker.empty() || !HasWords(out)) speaker = state.Voice;
+      // Only a voice opened before the line's first word is the line's
+      // speaker; one opened later leaves its words inline.
+      if (!HasWords(out)) speaker = state.Voice;
     }
   }
   return true; // every other tag (u, c, font, lang, ruby...) is dropped
 }
 
+// The letters of MicroDVD's control codes: style, font, size, colour,
+// position, coordinates and charset ("{y:i}", "{C:$0000ff}").
+bool IsMicroDvdCodeLetter(char c) {
+  return std::string_view("yYfFsScCPoH").find(c) != std::string_view::npos;
+}
+
+// The index of the "}" that closes a MicroDVD code opening at `open`, or
+// npos when none opens there.
+size_t MicroDvdCodeEnd(std::string_view line, size_t open) {
+  if (open + 2 >= line.size() || !IsMicroDvdCodeLetter(line[open + 1]) || line[open + 2] != ':')
+    return std::string_view::npos;
+  return ClosingIndex(line, open, '}');
+}
+
+// Where a tag opening at `open` ends: at its ">", or, when every "<" opens a
+// tag, at the line's end for one never closed.
+size_t TagEnd(std::string_view line, size_t open, const TTimedTextRules &rules) {
+  if (!rules.TagsAlwaysOpen) return ClosingIndex(line, open, '>');
+  const size_t close = line.find('>', open + 1);
+  return close == std::string_view::npos ? line.size() : close;
+}
+
 // One line of cue text. `speaker` gets the voice the line speaks in: one
-// opened before its first word, else the open voice span, else the first
-// one the line opens.
+// opened before its first word, else the open voice span. A "\n" in the
+// result breaks the line where a foreign code asked for it.
 std::string ReadTaggedLine(std::string_view line, TTagState &state, std::string &speaker) {
   std::string out;
   speaker = state.Voice;
   uint32_t drawing = 0; // override blocks in these lines never draw
+  const TTimedTextRules &rules = *state.Rules;
   for (size_t i = 0; i < line.size(); ++i) {
     const char c = line[i];
     if (c == '<') {
-      const size_t close = ClosingIndex(line, i, '>');
-      if (close != std::string_view::npos &&
-          ApplyTag(line.substr(i + 1, close - i - 1), state, out, speaker)) {
-        i = close;
-        continue;
+      const size_t close = TagEnd(line, i, rules);
+      if (close != std::string_view::npos) {
+        const std::string_view tag = line.substr(i + 1, close - i - 1);
+        if (ApplyTag(tag, state, out, speaker) || rules.TagsAlwaysOpen) {
+          i = close;
+          continue;
+        }
       }
+    } else if (c == '\\' && rules.ForeignCodes && i + 1 < line.size() &&
+               std::string_view("Nnh").find(line[i + 1]) != std::string_view::npos) {
+      if (state.RubyText == 0) out += line[i + 1] == 'h' ? NoBreakSpace : "\n";
+      ++i;
+      continue;
+    } else if (c == '{' && rules.ForeignCodes &&
+               MicroDvdCodeEnd(line, i) != std::string_view::npos) {
+      i = MicroDvdCodeEnd(line, i);
+      continue;
     } else if (c == '{' && i + 1 < line.size() && line[i + 1] == '\\') {
       const size_t close = ClosingIndex(line, i, '}');
       if (close != std::string_view::npos) {
@@ -136,8 +173,9 @@ public:
       if (line.find("-->") != std::string_view::npos) {
         StartCue(line, lines.Number());
       } else if (Trim(line).empty()) {
-        FinishCue();
-        FState = sBetween;
+        EndBlock();
+      } else if (FState == sAfterBlank || FState == sAfterNumber) {
+        ContinueCue(line);
       } else if (FState == sInCue) {
         AddLine(line);
       } else if (FState == sBetween && FRules.IsSkippedBlock && FRules.IsSkippedBlock(line)) {
@@ -150,7 +188,35 @@ public:
   }
 
 private:
-  enum TState { sHeader, sBetween, sInCue, sSkipping };
+  // sAfterBlank: a cue was read up to a blank line that may not end it;
+  // sAfterNumber: a number line came after that blank line.
+  enum TState { sHeader, sBetween, sInCue, sAfterBlank, sAfterNumber, sSkipping };
+
+  bool InCue() const { return FState == sInCue || FState == sAfterBlank || FState == sAfterNumber; }
+
+  // A blank line: the end of the block, unless a cue may go on after it.
+  void EndBlock() {
+    if (FState == sAfterNumber) AddLine(FHeldNumber);
+    if (FRules.BlankLinesInCues && InCue()) {
+      FState = sAfterBlank;
+      return;
+    }
+    FinishCue();
+    FState = sBetween;
+  }
+
+  // A line after a blank line inside a cue: a number is held, since the cue
+  // ends if a timing line follows it; any other text continues the cue.
+  void ContinueCue(std::string_view line) {
+    if (FState == sAfterBlank && IsDigits(Trim(line))) {
+      FHeldNumber = line;
+      FState = sAfterNumber;
+      return;
+    }
+    if (FState == sAfterNumber) AddLine(FHeldNumber);
+    FState = sInCue;
+    AddLine(line);
+  }
 
   // A timing line also ends the cue before it when the blank line between
   // them is missing; a number line above it then belongs to the new cue,
@@ -173,14 +239,24 @@ private:
     FLastLineIsNumber = false;
   }
 
+  // One line of cue text; the breaks its codes ask for make more lines.
   void AddLine(std::string_view line) {
-    TCueLine &raw = FCues.Lines.emplace_back();
-    raw.Text = ReadTaggedLine(line, FTags, raw.Speaker);
+    std::string speaker;
+    const std::string text = ReadTaggedLine(line, FTags, speaker);
+    size_t start = 0;
+    for (;;) {
+      const size_t end = text.find('\n', start);
+      TCueLine &raw = FCues.Lines.emplace_back();
+      raw.Text = text.substr(start, end == std::string::npos ? end : end - start);
+      if (start == 0) raw.Speaker = std::move(speaker);
+      if (end == std::string::npos) break;
+      start = end + 1;
+    }
     FLastLineIsNumber = IsDigits(Trim(line));
   }
 
   void FinishCue() {
-    if (FState != sInCue) return;
+    if (!InCue()) return;
     FState = sBetween;
     FCues.EndCue(FStart, FEnd, FFirstLine);
   }
@@ -192,6 +268,7 @@ private:
   TTagState FTags;
   size_t FFirstLine = 0;
   bool FLastLineIsNumber = false;
+  std::string_view FHeldNumber;
 };
 
 } // namespace

@@ -16,6 +16,16 @@ struct TTimedTextRules {
   bool NumberedCues = false;
   // "<00:01.000>" inside a cue is a timestamp tag, not text.
   bool TimestampTags = false;
+  // Every "<" opens a tag: one never closed on its line hides the rest of
+  // it ("a <3" shows "a"). Without it, a "<" that opens no known tag is text.
+  bool TagsAlwaysOpen = false;
+  // A blank line ends a cue only when a timing line follows it (after a
+  // cue number or not); else the text after it continues the cue.
+  bool BlankLinesInCues = false;
+  // The codes of other formats that turn up in cue text: "\N" and "\n"
+  // break the line, "\h" is a no-break space, MicroDVD codes ("{y:i}") are
+  // dropped.
+  bool ForeignCodes = false;
   // True when a line opens a block that holds no cue; null when every block
   // is a cue.
   bool (*IsSkippedBlock)(std::string_view line) = nullptr;

@@ -54,6 +54,7 @@ void ReadWebVtt(std::string_view text, TCueList &cues) {
   TTimedTextRules rules;
   rules.HeaderFirst = true;
   rules.TimestampTags = true;
+  rules.TagsAlwaysOpen = true;
   rules.IsSkippedBlock = IsSkippedBlock;
   rules.EntityCharacter = EntityCharacter;
   ReadTimedText(rules, text, cues);
