@@ -5,6 +5,7 @@
 
 #include "driver/Driver.h"
 #include "platform/Automation.h"
+#include "platform/Http.h"
 #include "platform/Streams.h"
 #include "player/StandInControls.h"
 #include "player/follow/Followers.h"
@@ -24,9 +25,10 @@ int main(int argc, char **argv) {
     std::unique_ptr<ILoop> loop = CreatePlatformLoop();
     std::unique_ptr<IPlayerLog> playerLog = CreatePlatformPlayerLog(*loop);
     std::unique_ptr<IStreamConnector> streams = CreatePlatformStreams(*loop);
+    std::unique_ptr<IHttpClient> http = CreatePlatformHttp(*loop);
     TDriver driver(TServices{*process, *output, *console, *loop, codePages, files, *playerLog});
     RegisterStandInControls(*loop, *playerLog, driver.Settings.PlayerSubs);
-    RegisterFollowers(*loop, *streams);
+    RegisterFollowers(*loop, *streams, *http);
     exitCode = driver.Run();
   } // the driver, and with it the last player reference, is gone here
   UninitializeAutomation();

@@ -5,6 +5,7 @@
 #include "fuzz/FollowInput.h"
 #include "fuzz/ScriptInput.h"
 #include "fuzz/SubtitleInput.h"
+#include "fuzz/VlcInput.h"
 
 struct TFuzzTarget {
   const char *Name;
@@ -15,4 +16,5 @@ inline const TFuzzTarget FuzzTargets[] = {
     {"fuzz_script", fuzzinput::RunScript},
     {"fuzz_subtitles", fuzzinput::RunSubtitles},
     {"fuzz_follow", fuzzinput::RunFollow},
+    {"fuzz_vlc", fuzzinput::RunVlc},
 };

@@ -11,7 +11,7 @@ set -euo pipefail
 # video.
 run_packages=(
   g++ cmake make pkg-config dpkg-dev file
-  libmpv-dev libuchardet-dev libsystemd-dev
+  libmpv-dev libuchardet-dev libsystemd-dev libcurl4-openssl-dev
   libutf8proc-dev libavformat-dev libavcodec-dev libavutil-dev
   ffmpeg fonts-dejavu-core
 )

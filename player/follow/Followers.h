@@ -10,6 +10,7 @@
 
 class ILoop;
 class IStreamConnector;
+class IHttpClient;
 
 struct TFollowRequest {
   // What follows the scheme's colon: the socket, the player's name; may be empty.
@@ -32,5 +33,6 @@ void UnregisterFollower(const std::string &scheme);
 const TFollowFactory *FindFollower(const std::string &code, std::string &target);
 
 // Registers every follower the build has; their connections are served by
-// `loop` on the main thread, over streams from `streams`.
-void RegisterFollowers(ILoop &loop, IStreamConnector &streams);
+// `loop` on the main thread, over streams from `streams` and sessions from
+// `http`.
+void RegisterFollowers(ILoop &loop, IStreamConnector &streams, IHttpClient &http);
