@@ -122,6 +122,45 @@ TEST(WebVttImport, BlocksVoicesAndEntities) {
   });
 }
 
+// HTML's named references, the old ones without ";" among them, and the
+// numeric ones; whatever reads as none stays text.
+TEST(WebVttImport, CharacterReferences) {
+  const auto cue = [](const std::string &text) {
+    return "WEBVTT\n\n00:01.000 --> 00:02.000\n" + text + "\n";
+  };
+  ExpectCases({
+      {"names of one character", cue("&copy; &eacute; &lt;b&gt;"), {"1000|\xC2\xA9 \xC3\xA9 <b>"}},
+      {"a name of two code points", cue("&NotEqualTilde;"), {"1000|\xE2\x89\x82\xCC\xB8"}},
+      {"the longest names",
+       cue("&ClockwiseContourIntegral;&CounterClockwiseContourIntegral;"),
+       {"1000|\xE2\x88\xB2\xE2\x88\xB3"}},
+      {"old names without \";\"", cue("&amp &not &eacute."), {"1000|& \xC2\xAC \xC3\xA9."}},
+      {"an old name before other letters; the longer name wins",
+       cue("&notit; &notin; &copyright &ampx"),
+       {"1000|\xC2\xACit; \xE2\x88\x89 \xC2\xA9right &x"}},
+      {"names only as the table spells them (it holds AMP, not Amp)",
+       cue("&AMP; &Amp; &aMp; &Eacute &EAcute;"),
+       {"1000|& &Amp; &aMp; \xC3\x89 &EAcute;"}},
+      {"unknown names, too long a name and lone ampersands stay text",
+       cue("&bogus; &xyz & &; a&" + std::string(40, 'q') + ";"),
+       {"1000|&bogus; &xyz & &; a&" + std::string(40, 'q') + ";"}},
+      {"a line of ampersands", cue("&&&amp;&&&"), {"1000|&&&&&&"}},
+      {"tab and line break names are spaces", cue("a&Tab;b&NewLine;c"), {"1000|a b c"}},
+      {"numbers",
+       cue("&#233;&#xE9;&#X1F600;&#160;"),
+       {"1000|\xC3\xA9\xC3\xA9\xF0\x9F\x98\x80\xC2\xA0"}},
+      {"controls, surrogates, beyond Unicode, 7 digits, no \";\" stay text",
+       cue("&#9;&#x80;&#xD800;&#x110000;&#0000233;&#233 &#x;"),
+       {"1000|&#9;&#x80;&#xD800;&#x110000;&#0000233;&#233 &#x;"}},
+      {"references in a ruby's reading are not shown",
+       cue("<ruby>\xE6\xBC\xA2<rt>&eacute;&amp&#233;</rt></ruby>&amp;"),
+       {"1000|\xE6\xBC\xA2&"}},
+      {"SubRip reads none",
+       "1\n00:00:01,000 --> 00:00:02,000\n&amp; &copy\n",
+       {"1000|&amp; &copy"}},
+  });
+}
+
 TEST(SubStationImport, EventsInTheirFormatOrder) {
   const std::string info = "[Script Info]\nTitle: Night train\nScriptType: v4.00+\n\n"
                            "[V4+ Styles]\nFormat: Name, Fontname\nStyle: Default,Arial\n\n";

@@ -7,16 +7,12 @@
 
 #include "base/Ascii.h"
 #include "base/TextStyle.h"
-#include "base/Utf8.h"
 #include "script/CueMarkup.h"
 #include "script/CueTiming.h"
 #include "script/ScriptText.h"
 #include "script/TextLines.h"
 
 namespace {
-
-// "&" and the longest entity name with its ";".
-constexpr size_t MaxEntityLength = 12;
 
 constexpr const char *NoBreakSpace = "\xC2\xA0";
 
@@ -136,16 +132,12 @@ std::string ReadTaggedLine(std::string_view line, TTagState &state, std::string 
         i = close;
         continue;
       }
-    } else if (c == '&' && state.Rules->EntityCharacter) {
-      // Entities are short: the search for their ";" is too, so a line of
-      // "&" stays linear.
-      const size_t semicolon = line.substr(i, MaxEntityLength).find(';');
-      if (semicolon != std::string_view::npos) {
-        if (uint32_t character = state.Rules->EntityCharacter(line.substr(i + 1, semicolon - 1))) {
-          if (state.RubyText == 0) AppendUtf8(out, character);
-          i += semicolon;
-          continue;
-        }
+    } else if (c == '&' && state.Rules->ReadReference) {
+      std::string characters;
+      if (const size_t taken = state.Rules->ReadReference(line.substr(i + 1), characters)) {
+        if (state.RubyText == 0) out += characters;
+        i += taken;
+        continue;
       }
     } else if (IsPlain(c)) {
       const size_t end = PlainRunEnd(line, i);

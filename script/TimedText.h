@@ -3,7 +3,9 @@
 // (script/SubRipFormat.cpp, script/WebVttFormat.cpp).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 #include "script/Cues.h"
@@ -29,9 +31,10 @@ struct TTimedTextRules {
   // True when a line opens a block that holds no cue; null when every block
   // is a cue.
   bool (*IsSkippedBlock)(std::string_view line) = nullptr;
-  // The character an entity "&name;" names (`name` without "&" and ";"), or
-  // 0 when it names none; null when "&" is always text.
-  uint32_t (*EntityCharacter)(std::string_view name) = nullptr;
+  // Reads the character reference that opens `text` (the bytes after an "&"),
+  // appends its characters to `out` and returns the bytes it took, or 0 when
+  // there is none; null when "&" is always text.
+  size_t (*ReadReference)(std::string_view text, std::string &out) = nullptr;
 };
 
 // Appends the cues of `text` read by `rules` to `cues`.
