@@ -20,12 +20,19 @@ const char *const ExitCodes[] = {
     "     output that cannot be written",
 };
 
-// "  -p X, --player X" padded to the help column.
-std::string OptionLine(const TOption &option) {
+// "  -p X, --player X" padded to the help column, then its help; a help of
+// more than one line ("\n" between them) goes on in the help column.
+void WriteOptionLines(IOutput &out, const TOption &option) {
   const std::string value = option.ValueName ? std::string(" ") + option.ValueName : "";
   std::string line = std::string("  -") + option.Short + value + ", -" + option.Long + value;
   line.resize(std::max(OptionColumn, line.size() + 2), ' ');
-  return line + (option.Help ? option.Help : "");
+  std::string_view help = option.Help ? option.Help : "";
+  for (size_t end = help.find('\n'); end != std::string_view::npos; end = help.find('\n')) {
+    out.WriteLine(line + std::string(help.substr(0, end)));
+    line.assign(OptionColumn, ' ');
+    help.remove_prefix(end + 1);
+  }
+  out.WriteLine(line + std::string(help));
 }
 
 } // namespace
@@ -36,7 +43,7 @@ void TDriver::ShowHelp() {
   out.WriteLine("");
   out.WriteLine("Options (start with -, on Windows also /):");
   for (const TOption &option : CommandLineOptions())
-    out.WriteLine(OptionLine(option));
+    WriteOptionLines(out, option);
   out.WriteLine("");
   out.WriteLine("Keys during playback:");
   for (const TKeyHelpLine &line : KeyHelpLines())

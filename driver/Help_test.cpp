@@ -77,6 +77,8 @@ TEST(Help, EveryOptionIsInTheHelpAndTheManualPage) {
   std::istringstream lines(help.Text);
   for (std::string line; std::getline(lines, line);)
     EXPECT_LE(line.size() - line.ends_with('\r'), 79u) << line;
+  // A help of two lines goes on in the help column.
+  EXPECT_NE(help.Text.find("mpv:SOCKET\n" + std::string(32, ' ') + "vlc://"), std::string::npos);
 }
 
 // The key list of --help: one line for each line of the key table, its
