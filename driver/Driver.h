@@ -87,6 +87,8 @@ public:
   void ParseCommandLine();
   // Loads ScriptPath, or the subtitles of a video given alone.
   void LoadScript();
+  // Loads the file ScriptPath names; a file of pictures is a fatal error.
+  void LoadScriptFile();
 
   // Console, player, clock and keys.
   void PrepareConsole();

@@ -17,7 +17,8 @@ const char *const ExitCodes[] = {
     "  0  quit with q, the screenplay was printed, or --help / --version",
     "  1  no script given (usage text), a fatal error such as \"video file not",
     "     specified\", or a failure such as an unreadable script or a standard",
-    "     output that cannot be written",
+    "     output that cannot be written; in the screenplay also a subtitle",
+    "     file without a subtitle",
 };
 
 // "  -p X, --player X" padded to the help column, then its help; a help of

@@ -9,7 +9,7 @@ void TDriver::LoadScript() {
   // A second file on the command line is the video; the first is the script
   // whatever it holds. Only a lone file that opens like a video is one.
   if (!VideoPath.empty() || !LooksLikeVideo(Services.Files.ReadHead(ScriptPath, VideoSniffBytes))) {
-    Script->LoadFromFile(ScriptPath);
+    LoadScriptFile();
     return;
   }
   VideoPath = ScriptPath;
@@ -17,7 +17,7 @@ void TDriver::LoadScript() {
   if (!lookup.Found.empty()) {
     if (Settings.Debug) WriteLogLine("Subtitles: " + lookup.Found, ltSystem);
     ScriptPath = lookup.Found;
-    Script->LoadFromFile(ScriptPath);
+    LoadScriptFile();
     return;
   }
   const TSubtitleTrack track = ReadTrack(VideoPath);
@@ -38,4 +38,11 @@ void TDriver::LoadScript() {
   FatalError(
       "no subtitles for " + VideoPath + ": looked for " + names +
       (track.Kind == TSubtitleTrack::tkUnsupported ? "" : ", and for a text track inside it"));
+}
+
+void TDriver::LoadScriptFile() {
+  Script->LoadFromFile(ScriptPath);
+  if (!Script->PictureFormat.empty())
+    FatalError(ScriptPath + " is a picture subtitle file (" + Script->PictureFormat +
+               "); it cannot be shown as text");
 }

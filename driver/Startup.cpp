@@ -45,7 +45,11 @@ void TDriver::PrintScreenplay() {
   Script->AdvanceTo(Script->LastFrame, 0);
   while (Script->NextDue(CurrentEntry))
     WriteSubtitle(CurrentEntry);
-  throw TProcessEnd{0};
+  // A subtitle file recognised but without a subtitle is a failed run, which
+  // a calling script can tell by the exit code; an empty native script ends
+  // as it always has.
+  const bool emptyImport = Script->UnicodeText && Script->Count <= 1;
+  throw TProcessEnd{emptyImport ? 1 : 0};
 }
 
 void TDriver::FatalError(const std::string &message) {

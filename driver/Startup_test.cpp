@@ -132,17 +132,71 @@ TEST_F(StartupTest, ImportedSubtitlesGoThroughTheSameScreenplay) {
   EXPECT_TRUE(T.Process.ErrorLines.empty());
 }
 
+// In screenplay mode a recognised subtitle file without a subtitle fails the
+// run; an empty native script, or an unrecognised file read as one, ends as
+// it always has.
 TEST_F(StartupTest, AnEmptyTableIsSaidOnStandardErrorOnly) {
-  for (const std::string &bytes :
-       {ScriptText({"{HEAD", "TITLE=x", "}"}), std::string("WEBVTT\n")}) {
+  const struct {
+    const char *Name;
+    std::string Bytes;
+    int ExitCode;
+  } cases[] = {
+      {"native script", ScriptText({"{HEAD", "TITLE=x", "}"}), 0},
+      {"empty file", "", 0},
+      {"WebVTT", "WEBVTT\n", 1},
+      {"SubRip with bad timings only", "1\n00:00:0x,000 --> 00:00:02,000\nlost\n", 1},
+      {"MicroDVD with its frame rate only", "{1}{1}25\n", 1},
+      {"SubStation without events", "[Script Info]\nTitle: x\n", 1},
+  };
+  for (const auto &c : cases) {
     TTestDriver t;
-    t.Files.Add("empty.sub", bytes);
+    t.Files.Add("empty.sub", c.Bytes);
     t.Files.Add("demo.avi", "");
     t.Process.Args = {"-scp", "empty.sub", "demo.avi"};
-    EXPECT_EQ(t.Driver.Run(), 0);
-    EXPECT_TRUE(t.Output.Lines.empty());
-    EXPECT_EQ(t.Process.ErrorLines, (std::vector<std::string>{"No subtitles found in empty.sub"}));
+    EXPECT_EQ(t.Driver.Run(), c.ExitCode) << c.Name;
+    const std::string said = "No subtitles found in empty.sub";
+    EXPECT_EQ(t.Process.ErrorLines, std::vector<std::string>{said}) << c.Name;
+    // Only the loader's own warnings reach standard output.
+    for (const std::string &line : t.Output.Lines)
+      EXPECT_EQ(line.rfind("Bad timing", 0), 0u) << c.Name << ": " << line;
   }
+}
+
+TEST_F(StartupTest, AnEmptyImportedFileStillPlaysOutsideTheScreenplay) {
+  T.Files.Add("empty.vtt", "WEBVTT\n");
+  TTestPlayer player;
+  T.Start({"-nd", "empty.vtt", "demo.avi"}, player);
+  EXPECT_EQ(player.FileName, "demo.avi");
+  EXPECT_EQ(T.Process.ErrorLines, std::vector<std::string>{"No subtitles found in empty.vtt"});
+  T.Driver.Finalize();
+}
+
+// Picture subtitles are named as such and end the run; a MicroDVD .sub is
+// still read as text.
+TEST_F(StartupTest, PictureSubtitleFilesAreAFatalError) {
+  const std::string vobSub("\x00\x00\x01\xBA\x44\x00\x04\x00\x04\x01\x01\x89\xC3\xF8", 14);
+  const std::string index = "# VobSub index file, v7 (do not modify this line!)\r\n#\r\n"
+                            "size: 720x576\r\nid: en, index: 0\r\n"
+                            "timestamp: 00:00:01:000, filepos: 000000000\r\n";
+  for (const auto &[name, bytes] : {std::pair<std::string, std::string>{"film.sub", vobSub},
+                                    {"film.idx", index},
+                                    {"film.sub", vobSub + "\n{T;100\nHi\n}\n"}}) {
+    for (const char *mode : {"-scp", "-nd"}) {
+      TTestDriver t;
+      t.Files.Add(name, bytes);
+      t.Files.Add("demo.avi", "");
+      t.Process.Args = {mode, name, "demo.avi"};
+      EXPECT_EQ(t.Driver.Run(), 1) << name << " " << mode;
+      EXPECT_EQ(t.Output.Lines,
+                WithUsage({"Fatal error: " + name +
+                           " is a picture subtitle file (VobSub); it cannot be shown as text"}))
+          << name;
+      EXPECT_TRUE(t.Process.ErrorLines.empty()) << name;
+    }
+  }
+  T.Files.Add("film.sub", "{1}{1}25\r\n{25}{50}Hi|there\r\n");
+  EXPECT_EQ(Run({"-scp", "film.sub", "demo.avi"}), 0);
+  EXPECT_EQ(T.Output.Lines, (std::vector<std::string>{"Hi ", "there "}));
 }
 
 TEST_F(StartupTest, SubtitleCodePageReachesTheImporter) {

@@ -4,6 +4,7 @@
 
 #include "platform/Files.h"
 #include "script/NumberReaders.h"
+#include "script/PictureSubtitles.h"
 #include "script/ScriptText.h"
 
 void TCaptel::LoadFromFile(const std::string &fileName) {
@@ -18,10 +19,18 @@ void TCaptel::LoadFromFile(const std::string &fileName) {
   FDroppedEntries = 0;
   UnicodeText = false;
   TimesInMilliseconds = false;
+  PictureFormat.clear();
 
   // The file is read whole, so it is already closed when parsing starts; a
   // failed open, read or close raises EInOutError from here.
   const std::string bytes = FFiles.ReadAll(fileName);
+  // A file of pictures has no text to read, whatever bytes it holds: it is
+  // named, and the table stays empty.
+  if (const char *picture = PictureSubtitleFormat(bytes)) {
+    PictureFormat = picture;
+    CloseTable();
+    return;
+  }
   if (ImportSubtitles(bytes, fileName)) return;
   TLineReader reader(bytes);
   while (!reader.Eof())

@@ -34,6 +34,20 @@ std::string WindowsCodePageFor(const std::string &guess, std::string_view bytes)
   }
 }
 
+// Bytes from 0x80 up: the letters of a legacy code page beyond ASCII.
+size_t CountHighBytes(std::string_view bytes) {
+  return static_cast<size_t>(std::count_if(
+      bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; }));
+}
+
+// Fewer letters beyond ASCII than this are too few for the detector: it
+// guesses almost at random (six Cyrillic letters in 1251 come out as
+// ISO-8859-6, two as WINDOWS-1252).
+constexpr size_t ShortTextHighBytes = 64;
+
+// The Western code page, which the detector is needed to see past.
+constexpr uint32_t WesternCodePage = 1252;
+
 } // namespace
 
 TMarkedText ReadByteOrderMark(std::string_view bytes) {
@@ -81,6 +95,12 @@ bool DecodeUnmarkedText(std::string_view bytes, const std::string &codePage, uin
     Say(log, "Invalid UTF-8 replaced: " + std::to_string(replaced));
     return true;
   }
+  // Where the system's code page is of a language with letters of its own
+  // (Cyrillic, Greek, Central European...), a short text is in it far more
+  // often than the detector's guess is right.
+  if (ansiCodePage != WesternCodePage && CountHighBytes(bytes) < ShortTextHighBytes &&
+      DecodeCodePage(bytes, std::to_string(ansiCodePage), text))
+    return true;
   const std::string guess = WindowsCodePageFor(GuessCharset(bytes), bytes);
   if (!guess.empty() && DecodeCodePage(bytes, guess, text)) return true;
   if (DecodeCodePage(bytes, std::to_string(ansiCodePage), text)) return true;

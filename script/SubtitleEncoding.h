@@ -26,7 +26,9 @@ TMarkedText ReadByteOrderMark(std::string_view bytes);
 // valid UTF-8 already (`text` is then left alone); else decoded into `text`
 // from the code page `codePage` when given and known, else as UTF-8 with its
 // bad bytes replaced when it is mostly UTF-8, else from the code page a
-// detector guesses, else from the system's ANSI code page. What it does
+// detector guesses, else from the system's ANSI code page. A short text is
+// read in the ANSI code page before any guess when that page is not the
+// Western 1252: a detector cannot place a few letters. What it does
 // about bad input is said through `log`.
 bool DecodeUnmarkedText(std::string_view bytes, const std::string &codePage, uint32_t ansiCodePage,
                         const TLogProc &log, std::string &text);

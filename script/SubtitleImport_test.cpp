@@ -323,6 +323,24 @@ TEST(SubtitleEncodings, MarksUtf8AndLegacyCodePages) {
     EXPECT_EQ(Table(f.LoadBytes(czech)), (Lines{"1000|Příliš žluťoučký kůň úpěl."}))
         << "code page " << codePage;
   }
+  // A few letters are read in the system's code page when it has letters of
+  // its own; a code page given still wins.
+  const struct {
+    uint32_t Ansi;
+    const char *Given;
+    std::string Letters;
+    const char *Text;
+  } shortTexts[] = {
+      {1251, "", "\xC6\xE6 \xC7\xE7 \xCA\xEA", "Жж Зз Кк"},
+      {1253, "", "\xCD\xE1\xE9", "Ναι"},
+      {1251, "1250", "\x9Elu\x9Dou\xE8k\xFD", "žluťoučký"},
+  };
+  for (const auto &c : shortTexts) {
+    TScriptFixture f(866, c.Ansi);
+    f.Script->SubtitleCodePage = c.Given;
+    EXPECT_EQ(Table(f.LoadBytes(cue + c.Letters + "\n")), (Lines{std::string("1000|") + c.Text}))
+        << c.Ansi << " " << c.Given;
+  }
   TScriptFixture latin2;
   latin2.Script->SubtitleCodePage = "iso-8859-2";
   EXPECT_EQ(Table(latin2.LoadBytes(cue + "\xB9\xE8\n")), (Lines{"1000|šč"}));

@@ -45,7 +45,8 @@ public:
   TCaptel &operator=(const TCaptel &) = delete;
 
   // Loads a subtitle file: one in an imported format (see ImportSubtitles),
-  // else a native script.
+  // else a native script. A file of pictures (VobSub) is named in
+  // PictureFormat and leaves the table empty.
   void LoadFromFile(const std::string &fileName);
   // Loads subtitles in one of the imported formats (SubRip, WebVTT,
   // SubStation, MicroDVD) from their bytes, named `sourceName` in messages.
@@ -101,6 +102,9 @@ public:
   // True when the table's frames are milliseconds and FrameRate is 1000:
   // imported formats timed by the clock. Players then report milliseconds.
   bool TimesInMilliseconds = false;
+  // The picture subtitle format of the file loaded ("VobSub"), which cannot
+  // be shown as text; empty for a file of text.
+  std::string PictureFormat;
   // The code page of an imported file that declares no encoding and is not
   // UTF-8 (a number or a name); empty to guess.
   std::string SubtitleCodePage;

@@ -27,6 +27,7 @@ const TLanguagePair LanguagePairs[] = {
     {"ar fa", {720, 1256}},
     {"et lv lt", {775, 1257}},
     {"vi", {1258, 1258}},
+    {"th", {874, 874}},
     {"de fr es it pt nl da sv no nb nn fi is ga ca eu gl lb fo oc br cy gd af", {850, 1252}},
 };
 

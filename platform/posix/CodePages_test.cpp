@@ -23,11 +23,19 @@ TEST(LocaleCodePages, PairFollowsTheLanguage) {
   ExpectPair("cs_CZ.UTF-8", 852, 1250);
   ExpectPair("pl_PL", 852, 1250);
   ExpectPair("sr_RS@latin", 852, 1250);
+  ExpectPair("hu_HU.UTF-8", 852, 1250);
+  ExpectPair("sk_SK", 852, 1250);
+  ExpectPair("sl_SI", 852, 1250);
+  ExpectPair("hr_HR.UTF-8", 852, 1250);
   ExpectPair("ru_RU.UTF-8", 866, 1251);
+  ExpectPair("uk_UA.UTF-8", 866, 1251);
+  ExpectPair("bg_BG", 866, 1251);
   ExpectPair("sr_RS", 866, 1251);
   ExpectPair("el_GR.UTF-8", 737, 1253);
   ExpectPair("tr_TR", 857, 1254);
   ExpectPair("he_IL", 862, 1255);
+  ExpectPair("ar_EG.UTF-8", 720, 1256);
+  ExpectPair("th_TH.UTF-8", 874, 874);
   ExpectPair("lt_LT", 775, 1257);
   ExpectPair("vi_VN", 1258, 1258);
   ExpectPair("de_DE.UTF-8", 850, 1252);
@@ -85,6 +93,34 @@ TEST(LocaleCodePages, ClassificationAgainstTheRealPairs) {
   EXPECT_EQ(Classify("cs_CZ.UTF-8", "866"), std::pair(866, 0));
 }
 
+// A short legacy file the detector cannot place is read in the code page of
+// the locale's language: these few Cyrillic letters in 1251 are taken for
+// Arabic or Western by the detector.
+TEST(LocaleCodePages, ShortLegacySubtitlesAreReadInTheLocalesCodePage) {
+  const std::string cue = "1\r\n00:00:01,000 --> 00:00:02,000\r\n";
+  const struct {
+    const char *Locale;
+    std::string Bytes;
+    const char *Text;
+  } cases[] = {
+      {"ru_RU.UTF-8", cue + "\xC6\xE6 \xC7\xE7 \xCA\xEA\r\n", "Жж Зз Кк"},
+      {"ru_RU.UTF-8", cue + "\xC6\xE6\r\n", "Жж"},
+      {"uk_UA.UTF-8", cue + "\xAF\xE6\xE0\xEA\r\n", "Їжак"},
+      {"el_GR.UTF-8", cue + "\xCD\xE1\xE9\r\n", "Ναι"},
+      {"he_IL.UTF-8", cue + "\xF9\xEC\xE5\xED\r\n", "שלום"},
+  };
+  for (const auto &c : cases) {
+    TLocaleCodePages pages(c.Locale);
+    TFakeFiles files;
+    files.Add("short.srt", c.Bytes);
+    TCaptel script(nullptr, pages, files);
+    script.LoadFromFile("short.srt");
+    ASSERT_EQ(script.Count, 2) << c.Locale;
+    EXPECT_TRUE(script.UnicodeText);
+    EXPECT_EQ(script.Texts[1].Text, c.Text) << c.Locale;
+  }
+}
+
 TEST(LocaleCodePages, LocaleNameComesFromTheEnvironment) {
   const char *chosen = std::setlocale(LC_CTYPE, nullptr);
   if (chosen && std::strcmp(chosen, "C") != 0) GTEST_SKIP() << "the program chose a locale";
@@ -104,6 +140,11 @@ TEST(LocaleCodePages, LocaleNameComesFromTheEnvironment) {
   std::string ctype = CurrentLocaleName();
   setenv("LC_ALL", "cs_CZ.UTF-8", 1);
   std::string all = CurrentLocaleName();
+  // An empty variable counts as unset; a set one wins even when it is "C".
+  setenv("LC_ALL", "", 1);
+  std::string emptyAll = CurrentLocaleName();
+  setenv("LC_CTYPE", "C", 1);
+  std::string plainCtype = CurrentLocaleName();
   for (int i = 0; i < 3; ++i)
     if (had[i])
       setenv(names[i], saved[i].c_str(), 1);
@@ -114,6 +155,8 @@ TEST(LocaleCodePages, LocaleNameComesFromTheEnvironment) {
   EXPECT_EQ(lang, "de_DE.UTF-8");
   EXPECT_EQ(ctype, "ru_RU.UTF-8");
   EXPECT_EQ(all, "cs_CZ.UTF-8");
+  EXPECT_EQ(emptyAll, "ru_RU.UTF-8");
+  EXPECT_EQ(plainCtype, "C");
 }
 
 } // namespace
