@@ -4,8 +4,10 @@
 // the session's connection alive between requests.
 #include "platform/Http.h"
 
-#include <wincrypt.h>
+// windows.h first: the other two need its types.
 #include <windows.h>
+
+#include <wincrypt.h>
 #include <winhttp.h>
 
 #include <algorithm>
