@@ -7,11 +7,11 @@
 #pragma once
 
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
 
+#include "fuzz/FollowChecks.h"
 #include "player/follow/FollowClock.h"
 #include "player/follow/JsonValue.h"
 #include "player/follow/MpvIpcSession.h"
@@ -34,13 +34,7 @@ inline std::string PressKey(TMpvIpcSession &session, std::string_view key, TFoll
   const char k = key.empty() ? 'p' : key[0];
   if (k == 'u') return session.PauseLines(at);
   if (k == 's') return session.StopLines(at);
-  if (k == 'k') {
-    double seconds = 0;
-    for (char c : key.substr(1))
-      if (c >= '0' && c <= '9' && seconds < 1e9) seconds = seconds * 10 + (c - '0');
-    if (key.find('-') != std::string_view::npos) seconds = -seconds;
-    return session.SeekLines(seconds, at);
-  }
+  if (k == 'k') return session.SeekLines(SeekKeySeconds(key), at);
   return session.PlayLines(at);
 }
 
@@ -60,14 +54,7 @@ inline std::string RunFollow(const uint8_t *data, size_t size) {
     else
       session.HandleLine(line, at);
     if (fault.empty()) fault = OutputFault(session.TakeOutput());
-    const double position = clock.Position(at);
-    if (fault.empty() &&
-        !(std::isfinite(position) && position >= 0 && position <= TFollowClock::MaxSeconds))
-      fault = "position out of range: " + std::to_string(position);
-    if (fault.empty() && (session.State() < 0 || session.State() > 3))
-      fault = "state out of range: " + std::to_string(session.State());
-    if (fault.empty() && !(std::isfinite(session.FrameRate()) && session.FrameRate() >= 0))
-      fault = "frame rate out of range";
+    if (fault.empty()) fault = FollowStateFault(clock, session, at);
     start = end + 1;
   }
   return fault;

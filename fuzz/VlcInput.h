@@ -8,12 +8,12 @@
 #pragma once
 
 #include <chrono>
-#include <cmath>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "fuzz/FollowChecks.h"
 #include "player/follow/FollowClock.h"
 #include "player/follow/VlcSession.h"
 
@@ -34,13 +34,7 @@ inline std::vector<std::string> PressVlcKey(TVlcSession &session, std::string_vi
   const char k = key.empty() ? 'p' : key[0];
   if (k == 'u') return session.PausePaths();
   if (k == 's') return session.StopPaths(at);
-  if (k == 'k') {
-    double seconds = 0;
-    for (char c : key.substr(1))
-      if (c >= '0' && c <= '9' && seconds < 1e9) seconds = seconds * 10 + (c - '0');
-    if (key.find('-') != std::string_view::npos) seconds = -seconds;
-    return session.SeekPaths(seconds, at);
-  }
+  if (k == 'k') return session.SeekPaths(SeekKeySeconds(key), at);
   return session.PlayPaths();
 }
 
@@ -61,14 +55,7 @@ inline std::string RunVlc(const uint8_t *data, size_t size) {
       const auto trip = std::chrono::milliseconds(answer.size() % 10);
       session.HandleStatus(answer, at, at + trip);
     }
-    const double position = clock.Position(at);
-    if (fault.empty() &&
-        !(std::isfinite(position) && position >= 0 && position <= TFollowClock::MaxSeconds))
-      fault = "position out of range: " + std::to_string(position);
-    if (fault.empty() && (session.State() < 0 || session.State() > 3))
-      fault = "state out of range: " + std::to_string(session.State());
-    if (fault.empty() && !(std::isfinite(session.FrameRate()) && session.FrameRate() >= 0))
-      fault = "frame rate out of range";
+    if (fault.empty()) fault = FollowStateFault(clock, session, at);
     start = end + 4;
   }
   return fault;

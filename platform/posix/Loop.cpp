@@ -6,18 +6,10 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include "platform/posix/PollFlags.h"
 #include "platform/posix/PosixLoop.h"
 
 namespace {
-
-short PollEvents(unsigned wanted) {
-  return static_cast<short>(((wanted & wfRead) ? POLLIN : 0) | ((wanted & wfWrite) ? POLLOUT : 0));
-}
-
-unsigned WatchFlags(short revents) {
-  return ((revents & POLLIN) ? wfRead : 0u) | ((revents & POLLOUT) ? wfWrite : 0u) |
-         ((revents & (POLLHUP | POLLERR | POLLNVAL)) ? wfHangUp : 0u);
-}
 
 // A deadline on the loop's clock as a moment of the steady clock.
 TPosixLoop::TClock::time_point SteadyMoment(double seconds) {

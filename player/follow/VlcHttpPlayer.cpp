@@ -91,13 +91,25 @@ private:
       FFailures = 0;
       FVlc.HandleStatus(response.Body, sent, Now());
       if (!FQueue.empty()) Poll(); // commands go out at once
-    } else if (response.Status == 401) {
-      End("VLC refused the password (HTTP 401)");
-    } else if (++FFailures >= FailuresToEnd) {
-      End(response.Status == 0 ? "VLC has closed (" + FTarget.Text() + "): " + response.Error
-                               : "VLC's web interface at " + FTarget.Text() + " answers HTTP " +
-                                     std::to_string(response.Status));
+    } else if (response.Status == 401 || ++FFailures >= FailuresToEnd) {
+      End(Trouble(response, false));
     }
+  }
+
+  // What a failed answer tells the user: at start-up, why VLC cannot be
+  // followed at all; later, that it has gone.
+  std::string Trouble(const THttpResponse &response, bool starting) const {
+    if (response.Status == 401) return "VLC refused the password (HTTP 401)";
+    if (response.Status == 0)
+      return starting ? "no VLC web interface at " + FTarget.Text() +
+                            ": start VLC with --extraintf http --http-password PASSWORD (" +
+                            response.Error + ")"
+                      : "VLC has closed (" + FTarget.Text() + "): " + response.Error;
+    return starting
+               ? FTarget.Text() + " is no VLC web interface (HTTP " +
+                     std::to_string(response.Status) + " for " + TVlcSession::StatusPath() + ")"
+               : "VLC's web interface at " + FTarget.Text() + " answers HTTP " +
+                     std::to_string(response.Status);
   }
 
   // Start-up only: a bounded wait for the first status, so a wrong password
@@ -113,14 +125,7 @@ private:
     }
     if (first.Status == 200) FVlc.HandleStatus(first.Body, at, Now());
     if (FVlc.Answered()) return true;
-    if (first.Status == 401)
-      Fail("VLC refused the password (HTTP 401)");
-    else if (first.Status == 0)
-      Fail("no VLC web interface at " + FTarget.Text() +
-           ": start VLC with --extraintf http --http-password PASSWORD (" + first.Error + ")");
-    else
-      Fail(FTarget.Text() + " is no VLC web interface (HTTP " + std::to_string(first.Status) +
-           " for " + TVlcSession::StatusPath() + ")");
+    Fail(Trouble(first, true));
     return false;
   }
 

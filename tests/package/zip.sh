@@ -17,7 +17,7 @@ done
 
 # A static runtime: only DLLs that every Windows has.
 runtime=$(x86_64-w64-mingw32-objdump -p "$top/cuestrip.exe" | awk '/DLL Name:/ { print $3 }' \
-  | grep -viE '^(kernel32|user32|ole32|oleaut32|advapi32|msvcrt|shell32|gdi32|ws2_32|api-ms-win-.*)\.dll$')
+  | grep -viE '^(kernel32|user32|ole32|oleaut32|advapi32|msvcrt|shell32|gdi32|ws2_32|winhttp|crypt32|api-ms-win-.*)\.dll$')
 [ -z "$runtime" ] && ok "needs no runtime DLL" || fail "needs $runtime"
 
 (cd "$work" && "$scripts/wine-run.sh" "$top/cuestrip.exe" --version </dev/null >out.txt 2>/dev/null)

@@ -4,7 +4,6 @@
 #include "platform/Http.h"
 
 #include <curl/curl.h>
-#include <poll.h>
 
 #include <cerrno>
 
@@ -14,6 +13,7 @@
 
 #include "platform/Loop.h"
 #include "platform/StreamBase.h"
+#include "platform/posix/PollFlags.h"
 
 namespace {
 
@@ -86,12 +86,12 @@ public:
       if (left == 0) return false;
       std::vector<pollfd> fds;
       for (const auto &[socket, watch] : FSockets)
-        fds.push_back(pollfd{socket, PollEvents(watch.What), 0});
+        fds.push_back(pollfd{socket, PollEvents(Wanted(watch.What)), 0});
       const long long timer = FTimerDue < 0 ? left : std::max(0.0, FTimerDue - FLoop.Now()) * 1000;
       const int ready = poll(fds.data(), fds.size(), static_cast<int>(std::min(left, timer + 1)));
       if (ready < 0 && errno != EINTR) return false;
       for (const pollfd &fd : fds)
-        if (fd.revents) Act(fd.fd, ActionFlags(fd.revents));
+        if (fd.revents) Act(fd.fd, CurlActions(WatchFlags(fd.revents)));
       if (ready == 0 && FBusy) Act(CURL_SOCKET_TIMEOUT, 0);
     }
     return true;
@@ -103,13 +103,14 @@ private:
     int What = 0; // CURL_POLL_IN, _OUT or _INOUT
   };
 
-  static short PollEvents(int what) {
-    return static_cast<short>((what & CURL_POLL_IN ? POLLIN : 0) |
-                              (what & CURL_POLL_OUT ? POLLOUT : 0));
+  // What curl wants of a socket as watch flags, and what came as curl's.
+  static unsigned Wanted(int what) {
+    return (what & CURL_POLL_IN ? unsigned(wfRead) : 0u) |
+           (what & CURL_POLL_OUT ? unsigned(wfWrite) : 0u);
   }
-  static int ActionFlags(short revents) {
-    return (revents & POLLIN ? CURL_CSELECT_IN : 0) | (revents & POLLOUT ? CURL_CSELECT_OUT : 0) |
-           (revents & (POLLERR | POLLHUP) ? CURL_CSELECT_ERR : 0);
+  static int CurlActions(unsigned ready) {
+    return (ready & wfRead ? CURL_CSELECT_IN : 0) | (ready & wfWrite ? CURL_CSELECT_OUT : 0) |
+           (ready & wfHangUp ? CURL_CSELECT_ERR : 0);
   }
 
   // curl says which socket to wait on for what, or that one is done with.
@@ -129,24 +130,14 @@ private:
     }
     TSocketWatch &watch = self->FSockets[socket];
     watch.What = what;
-    watch.Id =
-        self->FLoop.Watch(TWatch{socket,
-                                 [self, socket] {
-                                   auto at = self->FSockets.find(socket);
-                                   return at == self->FSockets.end() ? 0u : Wanted(at->second.What);
-                                 },
-                                 nullptr,
-                                 [self, socket](unsigned ready) {
-                                   self->Act(socket, (ready & wfRead ? CURL_CSELECT_IN : 0) |
-                                                         (ready & wfWrite ? CURL_CSELECT_OUT : 0) |
-                                                         (ready & wfHangUp ? CURL_CSELECT_ERR : 0));
-                                 }});
+    watch.Id = self->FLoop.Watch(
+        TWatch{socket,
+               [self, socket] {
+                 auto at = self->FSockets.find(socket);
+                 return at == self->FSockets.end() ? 0u : Wanted(at->second.What);
+               },
+               nullptr, [self, socket](unsigned ready) { self->Act(socket, CurlActions(ready)); }});
     return 0;
-  }
-
-  static unsigned Wanted(int what) {
-    return (what & CURL_POLL_IN ? unsigned(wfRead) : 0u) |
-           (what & CURL_POLL_OUT ? unsigned(wfWrite) : 0u);
   }
 
   // curl wants to be called after `timeoutMs` (-1: not at all).
