@@ -78,11 +78,11 @@ wine_setup() { # the Windows program under Wine, run in a throw-away folder
 
 # For following players (tests and benchmark): into WORK, made readable to an
 # unprivileged user, video.mp4 (a video-only 25 fps test picture of SECONDS
-# seconds) and script.txt with the subtitle "L<s> at frame <25 s>" at every
+# seconds, 320x240 unless SIZE is given) and script.txt with the subtitle "L<s> at frame <25 s>" at every
 # whole second.
-follow_fixtures() { # follow_fixtures WORK SECONDS TITLE
+follow_fixtures() { # follow_fixtures WORK SECONDS TITLE [SIZE]
   chmod 755 "$1"
-  ffmpeg -loglevel error -y -f lavfi -i "testsrc=size=320x240:rate=25:duration=$2" \
+  ffmpeg -loglevel error -y -f lavfi -i "testsrc=size=${4:-320x240}:rate=25:duration=$2" \
     -c:v libx264 -preset ultrafast -pix_fmt yuv420p -g 25 "$1/video.mp4" || return 1
   {
     printf '{HEAD\r\nTITLE=%s\r\nFPS=25\r\n}\r\n' "$3"
