@@ -5,11 +5,14 @@
 # uses over the same stretch is read from /proc/PID/stat. Prints, per minute,
 # the followed player's CPU, the lone one's, the difference (what following
 # costs the player) and cuestrip's own.
-# Usage: bench/follow_cost.sh [BUILD-DIR] [SECONDS]   (default build/native, 30)
+# Usage: bench/follow_cost.sh [BUILD-DIR] [SECONDS] [FOLLOWER...]
+# (default build/native, 30 s, every follower: mpris ipc vlc-mpris vlc-http)
 set -uo pipefail
 if [ "${1:-}" != inner ]; then
   build=$(readlink -f "${1:-build/native}")
   seconds=${2:-30}
+  modes=("${@:3}")
+  [ ${#modes[@]} -gt 0 ] || modes=(mpris ipc vlc-mpris vlc-http)
   work=$(mktemp -d)
   cleanup() { touch "$work/done"; wait; chown -R root "$work" 2>/dev/null; rm -rf "$work"; }
   trap cleanup EXIT
@@ -49,10 +52,15 @@ if [ "${1:-}" != inner ]; then
   echo "CPU a minute, ${seconds} s measured per follower (the machine's other load adds noise):"
   echo "| follower  | followed  | alone     | following | cuestrip |"
   echo "|-----------|-----------|-----------|-----------|----------|"
-  pair mpris dbus-run-session --
-  pair ipc
-  pair vlc-mpris as_nobody "$work" dbus-run-session --
-  pair vlc-http as_nobody "$work"
+  for mode in "${modes[@]}"; do
+    case $mode in
+    mpris) pair mpris dbus-run-session -- ;;
+    ipc) pair ipc ;;
+    vlc-mpris) pair vlc-mpris as_nobody "$work" dbus-run-session -- ;;
+    vlc-http) pair vlc-http as_nobody "$work" ;;
+    *) echo "| $mode | unknown follower |" ;;
+    esac
+  done
   exit 0
 fi
 
@@ -82,7 +90,15 @@ esac
 player=$!
 echo $player >"$mode.$role.pid.tmp" && mv "$mode.$role.pid.tmp" "$mode.$role.pid"
 if [ "$role" = followed ]; then
-  sleep 1
+  # The player's channel up before cuestrip looks for it (bounded).
+  for _ in $(seq 50); do
+    case $mode in
+    ipc) [ -S "$work/$mode.$role.sock" ] && break ;;
+    vlc-http) curl -s -o /dev/null -u :cost "http://127.0.0.1:$port/requests/status.json" && break ;;
+    *) sleep 1 && break ;;
+    esac
+    sleep 0.1
+  done
   tmux -L "cost-$$" new-session -d -x 100 -y 20 "exec ./cuestrip -ns -p '$code' script.txt"
   tmux -L "cost-$$" list-panes -F '#{pane_pid}' >"$mode.cuestrip.pid.tmp" && mv "$mode.cuestrip.pid.tmp" "$mode.cuestrip.pid"
 fi

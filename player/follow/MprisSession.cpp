@@ -60,26 +60,35 @@ void TMprisSession::Status(std::string_view status, TFollowTime at) {
   FStatus = status;
   FClock.SetPlaying(FStatus == "Playing", at);
   FFreshNext = true; // the next poll anchors even if its value is unchanged
+  Replan(at);
 }
 
-void TMprisSession::Rate(double rate, TFollowTime at) { FClock.SetRate(rate, at); }
+void TMprisSession::Rate(double rate, TFollowTime at) {
+  FClock.SetRate(rate, at);
+  FRate = rate;
+  Replan(at);
+}
 
 void TMprisSession::PollAnswer(uint64_t token, int64_t micros, TFollowTime at) {
   if (token != FGeneration) return;
   if (FSettling && at < FSettleUntil) return;
   FSettling = false;
-  if (!FFreshNext && micros == FLastPolled) return;
-  FClock.Reading(static_cast<double>(micros) / MicrosPerSecond, at);
+  const double seconds = static_cast<double>(micros) / MicrosPerSecond;
+  if (FPlan.Answer(seconds, at))
+    FClock.Reading(seconds, FPlan.FreshAt());
+  else if (FFreshNext)
+    FClock.Reading(seconds, at);
+  else
+    return;
   FFreshNext = false;
-  FLastPolled = micros;
 }
 
 void TMprisSession::Seeked(int64_t micros, TFollowTime at) {
   ++FGeneration;
   FSettling = false;
   FClock.Jump(static_cast<double>(micros) / MicrosPerSecond, at);
-  FLastPolled = micros;
   FFreshNext = false;
+  Replan(at);
 }
 
 void TMprisSession::OwnSeek(TFollowTime at) {
@@ -88,6 +97,7 @@ void TMprisSession::OwnSeek(TFollowTime at) {
   FSettleUntil = at + std::chrono::duration_cast<TFollowTime::duration>(
                           std::chrono::duration<double>(SeekSettleSeconds));
   FFreshNext = true;
+  Replan(at);
 }
 
 // Without a position read yet, nothing can be followed.

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "player/follow/FollowClock.h"
+#include "player/follow/PollPlan.h"
 
 inline const std::string MprisPrefix = "org.mpris.MediaPlayer2.";
 
@@ -32,8 +33,6 @@ std::string MprisLookedFor(const std::string &name);
 
 class TMprisSession {
 public:
-  // How often Position is asked for: it is never signalled.
-  static constexpr int PollMs = 20;
   // After a seek of ours, polled positions are not trusted until the
   // player's Seeked signal, or this long.
   static constexpr double SeekSettleSeconds = 1.5;
@@ -42,11 +41,16 @@ public:
 
   void Status(std::string_view status, TFollowTime at);
   void Rate(double rate, TFollowTime at);
-  // A poll of Position is sent: the token to hand back with its answer.
+  // Position is never signalled: it is asked for at this moment.
+  TFollowTime NextPoll() const { return FPlan.Next(); }
+  // A poll of Position goes out at `at`.
+  void Sending(TFollowTime at) { FPlan.Sent(at); }
+  // The token to hand back with a poll's answer.
   uint64_t PollSent() const { return FGeneration; }
   // Position in microseconds as polled. An unchanged value is stale (the
   // player refreshes it seldom): prediction goes on; a changed one is fresh
-  // at `at`. Answers to polls sent before a seek are dropped.
+  // at `at` when the poll plan saw it change in time. Answers to polls sent
+  // before a seek are dropped.
   void PollAnswer(uint64_t token, int64_t micros, TFollowTime at);
   void Seeked(int64_t micros, TFollowTime at);
   // A seek of ours was asked for.
@@ -55,11 +59,14 @@ public:
   int32_t State() const;
 
 private:
+  void Replan(TFollowTime at) { FPlan.Restart(at, FStatus == "Playing", FRate); }
+
   TFollowClock &FClock;
+  TPollPlan FPlan;
   std::string FStatus;
+  double FRate = 1;
   uint64_t FGeneration = 1;
   bool FSettling = false;
   TFollowTime FSettleUntil{};
   bool FFreshNext = true;
-  int64_t FLastPolled = 0;
 };

@@ -2,6 +2,8 @@
 // descriptor and timeout are served by the loop, so calls and signals stay on
 // the main thread; Position is polled (it is never signalled), while
 // PlaybackStatus, Rate, Metadata, Seeked and the name's owner are watched.
+#include <algorithm>
+#include <chrono>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
@@ -128,7 +130,7 @@ public:
     if (!FLoop) return;
     FWatch = FLoop->Watch(TWatch{sd_bus_get_fd(FBus), [this] { return Wanted(); },
                                  [this] { return Deadline(); }, [this](unsigned) { Process(); }});
-    FPollTimer = FLoop->SetTimer(TMprisSession::PollMs, [this] { Poll(); });
+    Schedule();
   }
   ~TMprisPlayer() override { Disconnect(); }
 
@@ -146,6 +148,7 @@ protected:
     FSeekTarget = static_cast<int64_t>(seconds * 1e6);
     FSeekFrom = static_cast<int64_t>(Clock.Position(at) * 1e6);
     FSession.OwnSeek(at);
+    Schedule();
     if (FTrackId.empty() || FTrackId == NoTrack) return RelativeSeek();
     sd_bus_call_method_async(FBus, nullptr, FOwner.c_str(), ObjectPath, PlayerInterface,
                              "SetPosition", OnSetPositionReply, this, "ox", FTrackId.c_str(),
@@ -244,6 +247,7 @@ private:
   void Control(const char *method, const char *status) {
     RequireConnection();
     FSession.Status(status, Now()); // at once, so a second key builds on it
+    Schedule();
     sd_bus_call_method_async(FBus, nullptr, FOwner.c_str(), ObjectPath, PlayerInterface, method,
                              OnControlReply, this, "");
   }
@@ -253,8 +257,22 @@ private:
                              nullptr, nullptr, "x", FSeekTarget - FSeekFrom);
   }
 
+  // The poll timer, set again whenever the session may want its next poll
+  // at another moment (after every answer, signal and key).
+  void Schedule() {
+    if (!FLoop || !FBus) return;
+    if (FPollTimer) FLoop->KillTimer(FPollTimer);
+    const double wait = std::chrono::duration<double>(FSession.NextPoll() - Now()).count();
+    const double ms = std::clamp(wait * 1000, 1.0, 2000.0);
+    FPollTimer = FLoop->SetOneShotTimer(static_cast<uint32_t>(ms), [this] {
+      FPollTimer = 0;
+      Poll();
+    });
+  }
+
   void Poll() {
     if (!FBus || FPollInFlight) return;
+    FSession.Sending(Now());
     FPollToken = FSession.PollSent();
     FPollInFlight = sd_bus_call_method_async(FBus, nullptr, FOwner.c_str(), ObjectPath,
                                              PropertiesInterface, "Get", OnPositionReply, this,
@@ -293,7 +311,8 @@ private:
       if (r < 0 || sd_bus_is_open(FBus) <= 0) FGone = "The session bus has gone away";
       if (r <= 0) break;
     }
-    if (!FGone.empty()) End(FGone);
+    if (!FGone.empty()) return End(FGone);
+    Schedule();
   }
 
   static int OnPositionReply(sd_bus_message *m, void *data, sd_bus_error *) {
