@@ -109,7 +109,9 @@ check_that "\",\" sent an exact seek to 0 after the pause, and space played agai
 stalls=$(grep -c ' stall ' standin.log)
 longest=$(awk '$2 == "stall" && $3 + 0 > m { m = $3 + 0 } END { print m + 0 }' standin.log)
 echo "follow-mpv-pipe.sh: the stand-in's writes waited over 50 ms $stalls times, longest $longest ms"
-check_that "the client kept reading the bulky events (no write waited 500 ms)" '[ "$longest" -lt 500 ]'
+# A client that reads late makes hundreds of writes wait; a busy machine a few.
+check_that "the client kept reading the bulky events (at most 5 writes waited 50 ms, none 500 ms)" \
+  '[ "$stalls" -le 5 ] && [ "$longest" -lt 500 ]'
 check_that "q leaves the stand-in running, its client gone" \
   'logged "client gone" 1 10 && kill -0 $standin_pid 2>/dev/null'
 

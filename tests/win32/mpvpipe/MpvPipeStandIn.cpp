@@ -1,6 +1,6 @@
 // A test helper that plays an mpv started with --input-ipc-server=NAME on
 // Windows: it makes the named pipe \\.\pipe\NAME, serves one client at a
-// time (and the next once one leaves, as mpv does), and plays a scripted
+// time (and the next once one leaves), and plays a scripted
 // timeline at rate 1 with a time-pos change for every frame.
 //
 //   mpv_pipe_standin NAME LOG [--start S] [--fps N] [--duration S]
