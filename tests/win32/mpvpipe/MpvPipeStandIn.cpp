@@ -78,7 +78,7 @@ public:
   double FrameTime(double at) const { return Frame(at) / FFps; }
   // When the next frame is due, while playing.
   double NextFrameAt(double at) const {
-    if (!FPlaying) return at + 0.02;
+    if (!FPlaying || AtEnd(at)) return at + 0.02;
     return FAt + ((Frame(at) + 1) / FFps - FPosition);
   }
   bool Playing() const { return FPlaying; }
@@ -282,9 +282,12 @@ private:
                            : Reply(request, "success", value);
     }
     if (verb == "set_property" && command.size() == 3 && command[1] == "pause") {
+      // mpv tells a change of the value only.
+      const bool was = FTimeline.Playing();
       FTimeline.SetPlaying(command[2] != "true", at);
       Reply(request, "success");
-      return Changed("pause");
+      if (was != FTimeline.Playing()) Changed("pause");
+      return;
     }
     if (verb == "seek" && command.size() >= 2) {
       const std::string mode = command.size() > 2 ? command[2] : "relative";
