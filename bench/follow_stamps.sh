@@ -5,7 +5,7 @@
 # stamp_lags LOG STAMPS FPS: a line per stamp, "FRAME CLOCK SHOWN": how many
 # frames the stand-in's clock was past the subtitle's frame when it showed,
 # and how many the frame it showed then (its time-pos) was past it; negative
-# is early.
+# is early; "none" before the log has any.
 stamp_lags() {
   awk -v fps="$3" '
     FNR == NR && $2 == "clock" { ct[++nc] = $1; cp[nc] = $3; cr[nc] = ($4 == "playing"); next }
@@ -15,9 +15,8 @@ stamp_lags() {
       m = $2; frame = $NF
       i = 0; for (k = 1; k <= nc && ct[k] <= m; k++) i = k
       j = 0; for (k = 1; k <= nt && tt[k] <= m; k++) j = k
-      if (i == 0 || j == 0) { print frame, "none", "none"; next }
-      clock = cp[i] + (cr[i] ? m - ct[i] : 0)
-      printf "%d %.2f %.2f\n", frame, clock * fps - frame, tp[j] * fps - frame
+      clock = i ? sprintf("%.2f", (cp[i] + (cr[i] ? m - ct[i] : 0)) * fps - frame) : "none"
+      print frame, clock, j ? sprintf("%.2f", tp[j] * fps - frame) : "none"
     }' "$1" "$2"
 }
 
