@@ -3,6 +3,9 @@
 # 30 s, 25 fps video-only file with a subtitle a second, followed in mpv over
 # MPRIS, in VLC over MPRIS (run as nobody) and in mpv over its IPC socket,
 # each on its own session bus. Needs the system's python3 with python3-dbus.
+# With a Windows build beside it (or $CUESTRIP_WIN_BUILD) and Wine, also the
+# mpv-pipe rows: the Windows program following the mpv stand-in over its
+# named pipe (bench/follow_lag_mpv_pipe.sh).
 # Usage: bench/follow_lag.sh [BUILD-DIR]   (default build/native)
 set -uo pipefail
 if [ "${1:-}" != inner ]; then
@@ -16,6 +19,10 @@ if [ "${1:-}" != inner ]; then
   for mode in mpris ipc; do dbus-run-session -- bash "$work/lag.sh" inner $mode "$work" 2>/dev/null; done
   as_nobody "$work" dbus-run-session -- bash "$work/lag.sh" inner vlc "$work" 2>/dev/null
   chown -R root "$work"
+  win=${CUESTRIP_WIN_BUILD:-$(dirname "$build")/win}
+  if [ -f "$win/cuestrip_mpv_pipe_standin.exe" ] && command -v wine >/dev/null; then
+    bash "$(dirname "$0")/follow_lag_mpv_pipe.sh" "$win"
+  fi
   exit 0
 fi
 mode=$2

@@ -11,6 +11,9 @@
 // console's screen. ACTIONS holds one action a line:
 //   wait TEXT       the output shows TEXT once more than at the last wait for
 //                   the same TEXT (so a second wait needs a second TEXT)
+//   stamp TEXT      as wait, looking every millisecond, then writes
+//                   "stamp SECONDS TEXT" to stdout: the moment it was seen on
+//                   the performance counter, which every process shares
 //   key C           a key press and release of character C ("space", "enter")
 //   sleep MS
 //   attach TITLE    move to the program's own console, once its title is TITLE
@@ -115,6 +118,7 @@ public:
 
   void Run(const std::string &verb, const std::string &rest) {
     if (verb == "wait") return Wait(rest);
+    if (verb == "stamp") return Stamp(rest);
     if (verb == "key") return TypeKey(rest == "space" ? ' ' : rest == "enter" ? '\r' : rest.at(0));
     if (verb == "sleep") return Sleep(std::stoul(rest));
     if (verb == "attach") {
@@ -138,6 +142,26 @@ private:
     Show([&] { return Occurrences(Output(), text) >= wanted; },
          "the output never showed '" + text + "' " + std::to_string(wanted) + " times",
          [this] { return Output(); });
+  }
+
+  void Stamp(const std::string &text) {
+    int wanted = ++FWaits[text];
+    LARGE_INTEGER frequency, count;
+    QueryPerformanceFrequency(&frequency);
+    DWORD start = GetTickCount();
+    for (;;) {
+      QueryPerformanceCounter(&count);
+      if (Occurrences(Output(), text) >= wanted) break;
+      if (GetTickCount() - start > ActionLimitMs ||
+          WaitForSingleObject(Program.hProcess, 0) == WAIT_OBJECT_0)
+        Fail("the output never showed '" + text + "' " + std::to_string(wanted) + " times:\n" +
+             Output());
+      Sleep(1);
+    }
+    char moment[40];
+    std::snprintf(moment, sizeof moment, "%.6f",
+                  static_cast<double>(count.QuadPart) / static_cast<double>(frequency.QuadPart));
+    Say("stamp " + std::string(moment) + " " + text);
   }
 
   // Waits until `shown`; a program that has ended fails at once rather than
