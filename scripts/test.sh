@@ -87,6 +87,7 @@ if wanted windows; then
   stage "windows unit tests under wine" scripts/wine-run.sh build/win/cuestrip_tests.exe --gtest_brief=1
   stage "windows end-to-end under wine" run_e2e tests/e2e/wine "$root/build/win"
   stage "windows zip under wine" tests/package/zip.sh build/win
+  stage "windows follow lag (figures only)" bench/follow_lag_mpv_pipe.sh build/win
 fi
 
 if wanted fuzz; then
