@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Lag of the subtitles behind a followed player (printed, not asserted): a
 # 30 s, 25 fps video-only file with a subtitle a second, followed in mpv over
-# MPRIS, in VLC over MPRIS (run as nobody) and in mpv over its IPC socket,
+# MPRIS, in VLC over MPRIS (run as nobody), in mpv over its IPC socket and in
+# VLC over its web interface (as nobody, measured against its MPRIS position),
 # each on its own session bus. Needs the system's python3 with python3-dbus.
 # With a Windows build beside it (or $CUESTRIP_WIN_BUILD) and Wine, also the
 # mpv-pipe rows: the Windows program following the mpv stand-in over its
@@ -18,6 +19,7 @@ if [ "${1:-}" != inner ]; then
   follow_fixtures "$work" 30 Lag || exit 1
   for mode in mpris ipc; do dbus-run-session -- bash "$work/lag.sh" inner $mode "$work" 2>/dev/null; done
   as_nobody "$work" dbus-run-session -- bash "$work/lag.sh" inner vlc "$work" 2>/dev/null
+  as_nobody "$work" dbus-run-session -- bash "$work/lag.sh" inner vlc-http "$work" 2>/dev/null
   chown -R root "$work"
   win=${CUESTRIP_WIN_BUILD:-$(dirname "$build")/win}
   if [ -f "$win/cuestrip_mpv_pipe_standin.exe" ] && command -v wine >/dev/null; then
@@ -41,6 +43,13 @@ vlc)
   cvlc --vout dummy --aout dummy video.mp4 >/dev/null 2>&1 &
   truth=mpris:vlc
   code=mpris:vlc
+  ;;
+vlc-http)
+  port=$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+  vlc -I dummy --extraintf http --http-host 127.0.0.1 --http-port "$port" --http-password lag \
+    --vout dummy --aout dummy video.mp4 >/dev/null 2>&1 &
+  truth=mpris:vlc
+  code="vlc://:lag@127.0.0.1:$port"
   ;;
 esac
 sleep 1

@@ -15,6 +15,9 @@ namespace {
 // A reading further than this from the clock's prediction is a jump the
 // player made (a seek in its window), not the next second.
 constexpr double JumpSeconds = 1.5;
+// How old VLC's time can be when it is read: its refresh period with room
+// for the answer's way back.
+constexpr double RefreshSeconds = 0.35;
 
 double NumberOr(const TJson &object, std::string_view name, double fallback) {
   const TJson *value = object.Find(name);
@@ -70,26 +73,49 @@ void TVlcSession::HandleStatus(std::string_view body, TFollowTime sent, TFollowT
   Follow(status, sent + (received - sent) / 2);
 }
 
-// VLC tells whole seconds. The clock is anchored when the second changes,
-// the moment closest to a whole second that the readings show, and predicts
-// in between; readings of the same second would only pull it back.
+// VLC refreshes its time and position about every quarter second and tells
+// the time in whole seconds. Its position (the fraction played) is exact at
+// each refresh, but its length is rounded down too, so position x length
+// never says more than the time was; the length is raised as far as the
+// whole seconds show it must be (time / position), which makes the seconds
+// exact for a length of whole seconds and never ahead of VLC otherwise.
+double TVlcSession::Seconds(const TVlcStatus &status) {
+  if (status.Length != FLength) {
+    FLength = status.Length;
+    FLowestLength = status.Length;
+  }
+  if (status.Position > 0 && status.Position <= 1 && FLength > 0) {
+    FLowestLength = std::clamp(status.Time / status.Position, FLowestLength, FLength + 1);
+    const double seconds = status.Position * FLowestLength;
+    if (seconds > status.Time && seconds < status.Time + 1) return seconds;
+  }
+  return status.Time;
+}
+
+// A new refresh says where VLC was at most a refresh before it was read: the
+// clock moves up to it, keeps a prediction that was anchored on a fresher
+// one, and comes back only when the prediction has run past anything the
+// refresh allows (VLC stalled) or the reading is a jump.
 void TVlcSession::Follow(const TVlcStatus &status, TFollowTime at) {
   FState = status.State;
   const bool playing = FState == "playing";
   if (playing) FStopped = false;
   FClock.SetRate(status.Rate, at);
   const bool settling = at < FSeekUntil;
-  if (FLastTime < 0) {
-    FClock.Jump(status.Time, at);
+  const double seconds = Seconds(status);
+  if (FLastSeconds < 0) {
+    FClock.Jump(seconds, at);
   } else if (settling && std::fabs(status.Time - std::floor(FSeekTarget)) > JumpSeconds) {
     return; // the time from before the seek: the rest waits too
-  } else if (status.Time != FLastTime) {
-    if (std::fabs(status.Time - FClock.Position(at)) > JumpSeconds)
-      FClock.Jump(status.Time, at);
-    else
-      FClock.Reading(status.Time, at);
+  } else if (seconds != FLastSeconds) {
+    const double predicted = FClock.Position(at);
+    if (std::fabs(seconds - predicted) > JumpSeconds)
+      FClock.Jump(seconds, at);
+    else if (seconds > predicted ||
+             predicted > seconds + RefreshSeconds * std::max(status.Rate, 1.0))
+      FClock.Reading(seconds, at);
   }
-  FLastTime = status.Time;
+  FLastSeconds = seconds;
   FClock.SetPlaying(playing, at);
 }
 

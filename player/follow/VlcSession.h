@@ -51,11 +51,15 @@ public:
 
 private:
   void Follow(const TVlcStatus &status, TFollowTime at);
+  double Seconds(const TVlcStatus &status);
 
   TFollowClock &FClock;
   bool FAnswered = false;
   std::string FState;
-  double FLastTime = -1;
+  double FLastSeconds = -1;
+  double FLength = -1;
+  // The least length the readings allow.
+  double FLowestLength = 0;
   bool FStopped = false;
   TFollowTime FSeekUntil{};
   double FSeekTarget = 0;

@@ -62,6 +62,57 @@ TEST_F(VlcSessionTest, AnchorsWhereTheSecondChangesAndPredictsBetween) {
   EXPECT_NEAR(Clock.Position(At(1.8)), 12.1, 1e-6);
 }
 
+// VLC refreshes its time and position every quarter second; the time is
+// whole seconds, the length rounded down. Each case: the video's real length,
+// the refreshes (VLC's exact seconds, seen at a moment), the moment asked and
+// the least and most the position may be then.
+TEST_F(VlcSessionTest, SecondsFromThePositionNeverAheadOfVlc) {
+  struct TCase {
+    const char *Name;
+    double RealLength;
+    std::vector<std::pair<double, double>> Refreshes; // VLC's seconds, seen at
+    double Asked, Least, Most;
+  } cases[] = {
+      {"a length of whole seconds: exact", 120, {{10.4, 0}}, 0.5, 10.9, 10.9},
+      {"a rounded length before the second shows it: behind, never ahead",
+       120.6,
+       {{10.7, 0}},
+       0,
+       10.0,
+       10.7},
+      {"a whole second seen as it comes tells the length",
+       120.6,
+       {{11.0, 0}, {20.5, 0.1}},
+       0.1,
+       20.5,
+       20.5},
+      {"a staler refresh does not pull the clock back",
+       120,
+       {{10.4, 0}, {10.6, 0.4}},
+       0.5,
+       10.9,
+       10.9},
+      {"a fresher refresh moves it up", 120, {{10.4, 0}, {10.9, 0.4}}, 0.5, 11.0, 11.0},
+      // VLC stalled: the prediction ran past what the refresh allows, and
+      // the clock follows VLC again once past the position already shown.
+      {"a stalled VLC", 120, {{10.4, 0}, {10.6, 1.2}}, 2.5, 11.9, 11.9},
+  };
+  for (const TCase &c : cases) {
+    TFollowClock clock;
+    TVlcSession session(clock);
+    for (const auto &[seconds, at] : c.Refreshes) {
+      const std::string body =
+          "{\"state\":\"playing\",\"time\":" + std::to_string(std::floor(seconds)) +
+          ",\"length\":" + std::to_string(std::floor(c.RealLength)) +
+          ",\"position\":" + std::to_string(seconds / c.RealLength) + "}";
+      session.HandleStatus(body, At(at), At(at));
+    }
+    const double position = clock.Position(At(c.Asked));
+    EXPECT_GE(position, c.Least - 2e-3) << c.Name;
+    EXPECT_LE(position, c.Most + 2e-3) << c.Name;
+  }
+}
+
 TEST_F(VlcSessionTest, PausesJumpsAndRates) {
   Answer(Status("playing", 10), 0);
   Answer(Status("paused", 10), 0.5);

@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end following of running players, each on its own private session
 # bus: mpv with the MPRIS plugin (-p mpris, video given), VLC run as an
-# unprivileged user (-p mpris:vlc, no video given) and mpv over its IPC socket
-# (-p mpv:SOCKET). Each run checks subtitles in order near their times, that
-# space pauses the real player, that "," seeks it back, that "q" leaves it
+# unprivileged user (-p mpris:vlc, no video given), mpv over its IPC socket
+# (-p mpv:SOCKET) and VLC over its web interface (-p vlc://:PASSWORD@HOST:PORT,
+# also as the unprivileged user, checked against its own MPRIS position on the
+# same bus; a wrong password and a closed port end quickly). Each run checks
+# subtitles in order near their times, that space pauses the real player, that "," seeks it back, that "q" leaves it
 # running, and that the player closing ends the program with 0 and one line.
-# Needs CUESTRIP_BUILD (the build folder). Every wait is bounded.
+# Needs CUESTRIP_BUILD (the build folder). Every wait is bounded. The modes
+# run are those named as arguments (mpris ipc vlc vlc-http), all by default.
 set -uo pipefail
 
 if [ "${1:-}" != inner ]; then
@@ -17,10 +20,17 @@ if [ "${1:-}" != inner ]; then
   cp "$0" "$work/follow.sh" && cp "$exe" "$work/cuestrip" || exit 1
   follow_fixtures "$work" 40 "Follow check" || { echo "FAIL ffmpeg could not make the test video"; exit 1; }
   failed=0
-  dbus-run-session -- bash "$work/follow.sh" inner mpris "$work" 2> >(grep -v 'fd limit' >&2) || failed=$((failed + 1))
-  dbus-run-session -- bash "$work/follow.sh" inner ipc "$work" 2> >(grep -v 'fd limit' >&2) || failed=$((failed + 1))
-  # VLC, its bus and the program run as nobody.
-  as_nobody "$work" dbus-run-session -- bash "$work/follow.sh" inner vlc "$work" || failed=$((failed + 1))
+  modes=("$@")
+  [ ${#modes[@]} -gt 0 ] || modes=(mpris ipc vlc vlc-http)
+  for mode in "${modes[@]}"; do
+    case $mode in
+    mpris | ipc)
+      dbus-run-session -- bash "$work/follow.sh" inner $mode "$work" 2> >(grep -v 'fd limit' >&2) ;;
+    vlc | vlc-http) # VLC, its bus and the program run as nobody.
+      as_nobody "$work" dbus-run-session -- bash "$work/follow.sh" inner $mode "$work" ;;
+    *) echo "FAIL no mode $mode"; false ;;
+    esac || failed=$((failed + 1))
+  done
   [ $failed -eq 0 ] && echo "follow: all passed" || echo "follow: $failed runs failed"
   exit $((failed > 0))
 fi
@@ -35,6 +45,7 @@ failures=0
 pass() { echo "ok   $mode: $1"; }
 fail() { echo "FAIL $mode: $1"; failures=$((failures + 1)); }
 check() { if eval "$2"; then pass "$1"; else fail "$1"; fi; } # check NAME CONDITION
+free_port() { python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'; }
 near() { awk -v x="$1" -v lo="$2" -v hi="$3" 'BEGIN { exit !(x >= lo && x <= hi) }'; }
 
 # The real player, and how to ask it where it is and whether it is paused.
@@ -53,8 +64,16 @@ mpris | ipc)
   paused() { [ "$(ask pause)" = true ]; }
   alive() { kill -0 "$player_pid" 2>/dev/null && [ -n "$(position)" ]; }
   ;;
-vlc)
-  cvlc --vout dummy --aout dummy video.mp4 >/dev/null 2>&1 &
+vlc | vlc-http)
+  if [ "$mode" = vlc ]; then
+    cvlc --vout dummy --aout dummy video.mp4 >/dev/null 2>&1 &
+  else
+    # A port free a moment ago; VLC not listening on it fails the start below.
+    port=$(free_port)
+    password=Follow-$$
+    vlc -I dummy --extraintf http --http-host 127.0.0.1 --http-port "$port" \
+      --http-password "$password" --vout dummy --aout dummy video.mp4 >/dev/null 2>&1 &
+  fi
   player_pid=$!
   get() { dbus-send --session --print-reply=literal --reply-timeout=1000 \
     --dest=org.mpris.MediaPlayer2.vlc /org/mpris/MediaPlayer2 org.freedesktop.DBus.Properties.Get \
@@ -72,6 +91,13 @@ case $mode in
 mpris) args=(-p mpris script.txt video.mp4) ;;
 vlc) args=(-p mpris:vlc script.txt) ;;
 ipc) args=(-p "mpv:$sock" script.txt) ;;
+vlc-http)
+  args=(-p "vlc://:$password@127.0.0.1:$port" script.txt)
+  for _ in $(seq 50); do
+    curl -s -o /dev/null -m 1 -u ":$password" "http://127.0.0.1:$port/requests/status.json" && break
+    sleep 0.1
+  done
+  ;;
 esac
 
 screen() { tmux capture-pane -p -J -S -2000 -t "$session" 2>/dev/null; }
@@ -100,7 +126,7 @@ if wait_for "L$k at" 1 15; then
   p=$(position)
   # VLC refreshes its position only every quarter second: it may read behind.
   slack=0.1
-  [ "$mode" = vlc ] && slack=0.4
+  [ "${mode%-http}" = vlc ] && slack=0.4
   check "L$k shows near its time (player at $p s)" "near $p \$(awk -v k=$k -v s=$slack 'BEGIN { print k - s }') $k.5"
   wait_for "L$((k + 1)) at" 1 3
   order=$(screen | grep -o 'L[0-9]* at' | tr -dc '0-9\n' | tr '\n' ' ')
@@ -167,6 +193,34 @@ ipc) echo | timeout 10 ./cuestrip -p "mpv:$work/none.sock" script.txt >missing.o
   rc=$?
   check "no mpv at the socket: exit 1 and the socket named" \
     '[ $rc = 1 ] && grep -q "^Fatal error: No mpv at $work/none.sock" missing.out' ;;
+vlc-http)
+  vlc_refusal() { # vlc_refusal NAME TARGET TEXT: a non-zero exit within 3 s, TEXT said
+    local start=$(date +%s%N) rc elapsed
+    echo | timeout 10 ./cuestrip -p "$2" script.txt >refused.out 2>&1
+    rc=$?
+    elapsed=$((($(date +%s%N) - start) / 1000000))
+    if [ $rc != 0 ] && [ $rc != 124 ] && [ $elapsed -lt 3000 ] && grep -qF "$3" refused.out; then
+      pass "$1: exit $rc in $elapsed ms, with the reason"
+    else
+      fail "$1: exit $rc in $elapsed ms"
+      cat refused.out
+    fi
+  }
+  port=$(free_port)
+  vlc -I dummy --extraintf http --http-host 127.0.0.1 --http-port "$port" \
+    --http-password "$password" --vout dummy --aout dummy video.mp4 >/dev/null 2>&1 &
+  player_pid=$!
+  for _ in $(seq 50); do
+    curl -s -o /dev/null -m 1 -u ":$password" "http://127.0.0.1:$port/requests/status.json" && break
+    sleep 0.1
+  done
+  vlc_refusal "a wrong password" "vlc://:wrong@127.0.0.1:$port" "Fatal error: VLC refused the password (HTTP 401)"
+  kill "$player_pid"
+  wait "$player_pid" 2>/dev/null
+  closed=$(free_port)
+  vlc_refusal "a closed port" "vlc://:$password@127.0.0.1:$closed" \
+    "Fatal error: no VLC web interface at 127.0.0.1:$closed: start VLC with --extraintf http"
+  ;;
 esac
 
 [ $failures -eq 0 ] && echo "follow $mode: all passed" || echo "follow $mode: $failures failed"
