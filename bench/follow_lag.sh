@@ -2,7 +2,8 @@
 # Lag of the subtitles behind a followed player (printed, not asserted): a
 # 30 s, 25 fps video-only file with a subtitle a second, followed in mpv over
 # MPRIS, in VLC over MPRIS (run as nobody) and in mpv over its IPC socket,
-# each on its own session bus. Needs the system's python3 with python3-dbus.
+# each on its own session bus, and the MPC stand-in over its web interface
+# (tests/e2e/mpc_standin.py, 250 ms position steps). Needs the system's python3 with python3-dbus.
 # Usage: bench/follow_lag.sh [BUILD-DIR]   (default build/native)
 set -uo pipefail
 if [ "${1:-}" != inner ]; then
@@ -15,6 +16,8 @@ if [ "${1:-}" != inner ]; then
   follow_fixtures "$work" 30 Lag || exit 1
   for mode in mpris ipc; do dbus-run-session -- bash "$work/lag.sh" inner $mode "$work" 2>/dev/null; done
   as_nobody "$work" dbus-run-session -- bash "$work/lag.sh" inner vlc "$work" 2>/dev/null
+  # MPC (stand-in): its page from a timeline that moves in 250 ms steps.
+  cp "$e2e/mpc_standin.py" "$work/" && bash "$work/lag.sh" inner mpc "$work"
   chown -R root "$work"
   exit 0
 fi
@@ -34,6 +37,13 @@ vlc)
   cvlc --vout dummy --aout dummy video.mp4 >/dev/null 2>&1 &
   truth=mpris:vlc
   code=mpris:vlc
+  ;;
+mpc)
+  python3 mpc_standin.py --port 0 --duration 30 --step-ms 250 >standin.out 2>&1 &
+  sleep 1
+  port=$(sed -n 's/^listening on .*:\([0-9]*\)$/\1/p' standin.out)
+  truth="mpc:$port"
+  code="mpc://127.0.0.1:$port"
   ;;
 esac
 sleep 1
