@@ -102,15 +102,15 @@ private:
     }
   }
 
-  // What a failed answer tells the user: at start-up, why MPC cannot be
-  // followed at all; later, that it has gone.
+  // What a failed answer tells the user (in ASCII: on Windows the line is
+  // written in the ANSI code page, where an arrow would not survive): at start-up, why MPC cannot
+  // be followed at all; later, that it has gone.
   std::string Trouble(const THttpResponse &response, bool starting) const {
     if (response.Status == 0)
-      return starting ? "no MPC web interface at " + FTarget.Text() +
-                            ": enable it in Options \xE2\x86\x92 Player \xE2\x86\x92 Web "
-                            "Interface (" +
-                            response.Error + ")"
-                      : "MPC has closed (" + FTarget.Text() + "): " + response.Error;
+      return starting
+                 ? "no MPC web interface at " + FTarget.Text() +
+                       ": enable it in Options > Player > Web Interface (" + response.Error + ")"
+                 : "MPC has closed (" + FTarget.Text() + "): " + response.Error;
     return starting
                ? FTarget.Text() + " is no MPC web interface (HTTP " +
                      std::to_string(response.Status) + " for " + TMpcSession::VariablesPath() + ")"
