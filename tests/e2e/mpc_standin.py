@@ -68,7 +68,7 @@ def make_handler(timeline, log):
             self.end_headers()
             self.wfile.write(data)
 
-        def variables(self):
+        def variables_page(self):
             with timeline.lock:
                 pos, state = timeline.reported_ms(), timeline.state
                 dur = timeline.duration_ms
@@ -88,7 +88,7 @@ def make_handler(timeline, log):
                     "</body>\r\n</html>\r\n")
             self.send(200, body)
 
-        def command(self, query):
+        def apply_command(self, query):
             arg = query.get("wm_command", [""])[0]
             try:
                 cmd = int(arg)
@@ -122,9 +122,9 @@ def make_handler(timeline, log):
             url = urllib.parse.urlsplit(self.path)
             query = urllib.parse.parse_qs(url.query)
             if url.path == "/variables.html":
-                return self.variables()
+                return self.variables_page()
             if url.path == "/command.html":
-                return self.command(query)
+                return self.apply_command(query)
             if url.path == "/standin/position":
                 with timeline.lock:
                     return self.send(200, "%.3f %d\n" % (timeline.exact_ms() / 1000, timeline.state),
