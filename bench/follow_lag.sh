@@ -3,7 +3,9 @@
 # 30 s, 25 fps video-only file with a subtitle a second, followed in mpv over
 # MPRIS, in VLC over MPRIS (run as nobody), in mpv over its IPC socket and in
 # VLC over its web interface (as nobody, measured against its MPRIS position),
-# each on its own session bus. Needs the system's python3 with python3-dbus.
+# each on its own session bus, and the MPC stand-in over its web interface
+# (tests/e2e/mpc_standin.py, 250 ms position steps). Needs the system's
+# python3 with python3-dbus.
 # With a Windows build beside it (or $CUESTRIP_WIN_BUILD) and Wine, also the
 # mpv-pipe rows: the Windows program following the mpv stand-in over its
 # named pipe (bench/follow_lag_mpv_pipe.sh).
@@ -20,6 +22,8 @@ if [ "${1:-}" != inner ]; then
   for mode in mpris ipc; do dbus-run-session -- bash "$work/lag.sh" inner $mode "$work" 2>/dev/null; done
   as_nobody "$work" dbus-run-session -- bash "$work/lag.sh" inner vlc "$work" 2>/dev/null
   as_nobody "$work" dbus-run-session -- bash "$work/lag.sh" inner vlc-http "$work" 2>/dev/null
+  # MPC (stand-in): its page from a timeline that moves in 250 ms steps.
+  cp "$e2e/mpc_standin.py" "$work/" && bash "$work/lag.sh" inner mpc "$work"
   chown -R root "$work"
   win=${CUESTRIP_WIN_BUILD:-$(dirname "$build")/win}
   if [ -f "$win/cuestrip_mpv_pipe_standin.exe" ] && command -v wine >/dev/null; then
@@ -50,6 +54,13 @@ vlc-http)
     --vout dummy --aout dummy video.mp4 >/dev/null 2>&1 &
   truth=mpris:vlc
   code="vlc://:lag@127.0.0.1:$port"
+  ;;
+mpc)
+  python3 mpc_standin.py --port 0 --duration 30 --step-ms 250 >standin.out 2>&1 &
+  sleep 1
+  port=$(sed -n 's/^listening on .*:\([0-9]*\)$/\1/p' standin.out)
+  truth="mpc:$port"
+  code="mpc://127.0.0.1:$port"
   ;;
 esac
 sleep 1

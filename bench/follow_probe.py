@@ -4,7 +4,8 @@ measures how far each subtitle line lags behind the followed player's own
 position when the line arrives. Prints median, p95, max and min lag.
 
 Usage: follow_probe.py TRUTH FPS EXE ARGS...
-TRUTH is mpv:SOCKET (ask mpv's time-pos as each line arrives) or mpris:NAME
+TRUTH is mpv:SOCKET (ask mpv's time-pos as each line arrives), mpc:PORT (ask
+the MPC stand-in's exact position as each line arrives) or mpris:NAME
 (sample the player's MPRIS Position every 5 ms and take the freshest samples
 as its clock: position = time - offset, for players that refresh it seldom).
 """
@@ -33,6 +34,12 @@ def sample_mpris(name):
         time.sleep(0.005)
 
 
+def ask_mpc(port):
+    import urllib.request
+    with urllib.request.urlopen(f"http://127.0.0.1:{port}/standin/position", timeout=1) as answer:
+        return float(answer.read().split()[0])
+
+
 kind, _, target = truth.partition(":")
 if kind == "mpris":
     threading.Thread(target=sample_mpris, args=(target,), daemon=True).start()
@@ -42,7 +49,7 @@ arrivals = []  # (moment, frame, position asked at once or None)
 for moment, line in lines(fd, 25):
     match = line_re.search(line)
     if match:
-        position = ask_mpv(target) if kind == "mpv" else None
+        position = ask_mpv(target) if kind == "mpv" else ask_mpc(target) if kind == "mpc" else None
         arrivals.append((moment, int(match.group(2)), position))
 stop.set()
 quit(pid, fd)

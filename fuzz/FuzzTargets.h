@@ -3,6 +3,7 @@
 #pragma once
 
 #include "fuzz/FollowInput.h"
+#include "fuzz/MpcInput.h"
 #include "fuzz/ScriptInput.h"
 #include "fuzz/SubtitleInput.h"
 #include "fuzz/VlcInput.h"
@@ -17,4 +18,5 @@ inline const TFuzzTarget FuzzTargets[] = {
     {"fuzz_subtitles", fuzzinput::RunSubtitles},
     {"fuzz_follow", fuzzinput::RunFollow},
     {"fuzz_vlc", fuzzinput::RunVlc},
+    {"fuzz_mpc", fuzzinput::RunMpc},
 };

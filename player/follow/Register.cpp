@@ -1,8 +1,9 @@
 // Registers every player the program can follow, by scheme: mpv over its IPC
-// channel, VLC over its web interface, and MPRIS players where the build has
+// channel, VLC and MPC over their web interfaces, and MPRIS players where the build has
 // sd-bus.
 #include "player/follow/Followers.h"
 
+#include "player/follow/MpcHttpPlayer.h"
 #include "player/follow/Mpris.h"
 #include "player/follow/MpvIpcPlayer.h"
 #include "player/follow/VlcHttpPlayer.h"
@@ -16,6 +17,9 @@ void RegisterFollowers(ILoop &loop, IStreamConnector &streams, IHttpClient &http
   IHttpClient *client = &http;
   RegisterFollower("vlc", [serving, client](const TFollowRequest &request) {
     return CreateVlcHttpFollower(request, *serving, *client);
+  });
+  RegisterFollower("mpc", [serving, client](const TFollowRequest &request) {
+    return CreateMpcHttpFollower(request, *serving, *client);
   });
   RegisterMprisFollower(&loop);
 }
