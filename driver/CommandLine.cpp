@@ -28,7 +28,7 @@ bool IsOption(const std::string &arg, bool slashIsOption) {
 
 const TOption Options[] = {
     {"p", "-player", okPlayer, nullptr, false, "X",
-     "AMovie MPLayer MCI WMP mpris[:NAME] mpv:SOCKET\nvlc://[:PASSWORD@][HOST][:PORT] mpc://[HOST][:PORT]"},
+     "AMovie MPLayer MCI WMP mpris[:NAME] mpv:SOCKET\nvlc://[:PASSWORD@][HOST][:PORT]\nmpc://[HOST][:PORT]"},
     {"d", "-debug", okSwitch, &TSettings::Debug, true, nullptr,
      "show console and player diagnostics (default)"},
     {"nd", "-no-debug", okSwitch, &TSettings::Debug, false, nullptr, "hide the diagnostics"},

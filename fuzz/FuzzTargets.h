@@ -14,9 +14,7 @@ struct TFuzzTarget {
 };
 
 inline const TFuzzTarget FuzzTargets[] = {
-    {"fuzz_script", fuzzinput::RunScript},
-    {"fuzz_subtitles", fuzzinput::RunSubtitles},
-    {"fuzz_follow", fuzzinput::RunFollow},
-    {"fuzz_vlc", fuzzinput::RunVlc},
+    {"fuzz_script", fuzzinput::RunScript}, {"fuzz_subtitles", fuzzinput::RunSubtitles},
+    {"fuzz_follow", fuzzinput::RunFollow}, {"fuzz_vlc", fuzzinput::RunVlc},
     {"fuzz_mpc", fuzzinput::RunMpc},
 };

@@ -54,6 +54,7 @@ wait_for() { # wait_for TEXT COUNT SECONDS
   done
 }
 runs=0
+session=
 start_pane() {
   tmux -L "$sock" kill-session -t "$session" 2>/dev/null
   runs=$((runs + 1))
