@@ -18,7 +18,8 @@ run_packages=(
 
 # Testing: GoogleTest, the Windows cross build and Wine, clang for the fuzzer
 # and the sanitizers, tmux and the test players for the end-to-end runs, and
-# man for checking the manual page.
+# man for checking the manual page; curl asks the web-interface players in the
+# tests.
 test_packages=(
   googletest
   g++-mingw-w64-x86-64 g++-mingw-w64-x86-64-posix mingw-w64-tools
@@ -26,7 +27,7 @@ test_packages=(
   clang libclang-rt-14-dev
   mpv tmux xvfb
   man-db
-  dbus dbus-x11 mpv-mpris vlc-bin vlc-plugin-base util-linux socat python3-dbus
+  dbus dbus-x11 mpv-mpris vlc-bin vlc-plugin-base util-linux socat curl python3-dbus
 )
 
 case "${1:-test}" in
